@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Prepares a private Wine prefix once: no Mono or Gecko prompts, Chinese font substitutes
+# and a virtual desktop, so that Wine, not an X window manager, owns every window's frame.
+# Usage: wine-prefix.sh PREFIX
+set -euo pipefail
+prefix=$(realpath -m "$1")
+stamp="$prefix/.qingnang-ready"
+[ -f "$stamp" ] && exit 0
+
+here=$(dirname "$(realpath "$0")")
+source "$here/xvfb.sh"
+qn_start_xvfb
+
+export WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+mkdir -p "$prefix"
+wineboot -i >/dev/null 2>&1
+font="WenQuanYi Zen Hei"
+reg=$(mktemp --suffix=.reg)
+{
+  printf 'Windows Registry Editor Version 5.00\r\n\r\n'
+  printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
+  for face in "宋体" "SimSun" "新宋体" "NSimSun" "MS Shell Dlg" "MS Shell Dlg 2" "Tahoma" "MS Sans Serif" "Microsoft Sans Serif"; do
+    printf '"%s"="%s"\r\n' "$face" "$font"
+  done
+  printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer]\r\n"Desktop"="Default"\r\n'
+  printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\Explorer\\Desktops]\r\n"Default"="1024x768"\r\n'
+  printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n"Decorated"="N"\r\n'
+  printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\DllOverrides]\r\n"mscoree"=""\r\n"mshtml"=""\r\n'
+} | iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } > "$reg"
+wine regedit /S "$reg" >/dev/null 2>&1
+rm -f "$reg"
+wineserver -w
+touch "$stamp"
