@@ -16,17 +16,18 @@ std::wstring Utf8ToWide(const std::string& s) {
     else if ((c & 0xF0) == 0xE0) { cp = c & 0x0F; extra = 2; }
     else if ((c & 0xF8) == 0xF0) { cp = c & 0x07; extra = 3; }
     else { out.push_back(0xFFFD); ++i; continue; }
-    if (i + extra >= s.size()) {  // sequence cut off by the end of the text
-      out.push_back(0xFFFD);
-      break;
-    }
-    bool ok = true;
-    for (size_t k = 1; k <= extra; ++k) {
+    // A broken sequence becomes one replacement character covering its valid prefix.
+    size_t k = 1;
+    for (; k <= extra && i + k < s.size(); ++k) {
       unsigned char cc = static_cast<unsigned char>(s[i + k]);
-      if ((cc & 0xC0) != 0x80) { ok = false; break; }
+      if ((cc & 0xC0) != 0x80) break;
       cp = (cp << 6) | (cc & 0x3F);
     }
-    if (!ok) { out.push_back(0xFFFD); ++i; continue; }
+    if (k <= extra) {
+      out.push_back(0xFFFD);
+      i += k;
+      continue;
+    }
     i += extra + 1;
     if constexpr (sizeof(wchar_t) == 2) {
       if (cp >= 0x10000) {
