@@ -170,7 +170,7 @@ void TComponent::DestroyComponents() {
     components_.pop_back();
     c->owner_ = nullptr;
     Notification(c, TOperation::opRemove);
-    delete c;
+    c->Free();
   }
 }
 

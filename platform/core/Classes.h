@@ -97,67 +97,75 @@ const TClassInfo* FindClass(std::string_view name);
 // Builders for property tables. Getter and setter are member functions of C.
 namespace prop {
 
-template <class C, class T>
-TPropInfo Int(std::string name, T (C::*get)() const, void (C::*set)(T), const TIdentMap* idents = nullptr) {
+// Getters may belong to an ancestor (G) of the class that declares the setter (S).
+template <class G, class S, class T>
+TPropInfo Int(std::string name, T (G::*get)() const, void (S::*set)(T), const TIdentMap* idents = nullptr) {
   TPropInfo p;
   p.name = std::move(name);
   p.kind = TTypeKind::tkInteger;
   p.idents = idents;
-  p.getOrd = [get](TObject& o) { return static_cast<int64_t>((static_cast<C&>(o).*get)()); };
-  if (set) p.setOrd = [set](TObject& o, int64_t v) { (static_cast<C&>(o).*set)(static_cast<T>(v)); };
+  p.getOrd = [get](TObject& o) { return static_cast<int64_t>((static_cast<G&>(o).*get)()); };
+  if (set) p.setOrd = [set](TObject& o, int64_t v) { (static_cast<S&>(o).*set)(static_cast<T>(v)); };
   return p;
 }
 
-template <class C, class E>
-TPropInfo Enum(std::string name, const TEnumInfo& info, E (C::*get)() const, void (C::*set)(E)) {
-  TPropInfo p;
-  p.name = std::move(name);
+template <class G, class S, class E>
+TPropInfo Enum(std::string name, const TEnumInfo& info, E (G::*get)() const, void (S::*set)(E)) {
+  TPropInfo p = Int<G, S, E>(std::move(name), get, set);
   p.kind = TTypeKind::tkEnumeration;
   p.enumType = &info;
-  p.getOrd = [get](TObject& o) { return static_cast<int64_t>((static_cast<C&>(o).*get)()); };
-  if (set) p.setOrd = [set](TObject& o, int64_t v) { (static_cast<C&>(o).*set)(static_cast<E>(v)); };
   return p;
 }
 
 extern const TEnumInfo kBooleanInfo;  // False, True
 
-template <class C>
-TPropInfo Bool(std::string name, bool (C::*get)() const, void (C::*set)(bool)) {
-  return Enum<C, bool>(std::move(name), kBooleanInfo, get, set);
+template <class G, class S>
+TPropInfo Bool(std::string name, bool (G::*get)() const, void (S::*set)(bool)) {
+  return Enum<G, S, bool>(std::move(name), kBooleanInfo, get, set);
 }
 
-template <class C, class T>
-TPropInfo Set(std::string name, const TEnumInfo& info, T (C::*get)() const, void (C::*set)(T)) {
-  TPropInfo p = Int<C, T>(std::move(name), get, set);
+template <class G, class S, class T>
+TPropInfo Set(std::string name, const TEnumInfo& info, T (G::*get)() const, void (S::*set)(T)) {
+  TPropInfo p = Int<G, S, T>(std::move(name), get, set);
   p.kind = TTypeKind::tkSet;
   p.enumType = &info;
   return p;
 }
 
-template <class C>
-TPropInfo Str(std::string name, std::wstring (C::*get)() const, void (C::*set)(const std::wstring&)) {
+template <class G, class S>
+TPropInfo Str(std::string name, std::wstring (G::*get)() const, void (S::*set)(const std::wstring&)) {
   TPropInfo p;
   p.name = std::move(name);
   p.kind = TTypeKind::tkString;
-  p.getStr = [get](TObject& o) { return (static_cast<C&>(o).*get)(); };
-  if (set) p.setStr = [set](TObject& o, const std::wstring& v) { (static_cast<C&>(o).*set)(v); };
+  p.getStr = [get](TObject& o) { return (static_cast<G&>(o).*get)(); };
+  if (set) p.setStr = [set](TObject& o, const std::wstring& v) { (static_cast<S&>(o).*set)(v); };
   return p;
 }
 
 // An object property; the setter receives any TObject and checks its class itself.
-template <class C, class T>
-TPropInfo Obj(std::string name, T* (C::*get)() const, void (C::*set)(T*)) {
+template <class G, class S, class T, class U>
+TPropInfo Obj(std::string name, T* (G::*get)() const, void (S::*set)(U*)) {
   TPropInfo p;
   p.name = std::move(name);
   p.kind = TTypeKind::tkClass;
-  p.getObj = [get](TObject& o) -> TObject* { return (static_cast<C&>(o).*get)(); };
+  p.getObj = [get](TObject& o) -> TObject* { return (static_cast<G&>(o).*get)(); };
   if (set) {
     p.setObj = [set](TObject& o, TObject* v) {
-      T* t = dynamic_cast<T*>(v);
+      U* t = dynamic_cast<U*>(v);
       if (v && !t) throw std::runtime_error("Invalid property value");
-      (static_cast<C&>(o).*set)(t);
+      (static_cast<S&>(o).*set)(t);
     };
   }
+  return p;
+}
+
+// A read-only object property (fonts, collections, constraints: set through their own properties).
+template <class G, class T>
+TPropInfo Obj(std::string name, T* (G::*get)() const) {
+  TPropInfo p;
+  p.name = std::move(name);
+  p.kind = TTypeKind::tkClass;
+  p.getObj = [get](TObject& o) -> TObject* { return (static_cast<G&>(o).*get)(); };
   return p;
 }
 
@@ -173,14 +181,14 @@ TPropInfo Event(std::string name, TEvent<Sig> C::*member) {
   return p;
 }
 
-template <class C>
-TPropInfo Strings(std::string name, std::vector<std::wstring> (C::*get)() const,
-                  void (C::*set)(const std::vector<std::wstring>&)) {
+template <class G, class S>
+TPropInfo Strings(std::string name, std::vector<std::wstring> (G::*get)() const,
+                  void (S::*set)(const std::vector<std::wstring>&)) {
   TPropInfo p;
   p.name = std::move(name);
   p.kind = TTypeKind::tkStrings;
-  p.getList = [get](TObject& o) { return (static_cast<C&>(o).*get)(); };
-  if (set) p.setList = [set](TObject& o, const std::vector<std::wstring>& v) { (static_cast<C&>(o).*set)(v); };
+  p.getList = [get](TObject& o) { return (static_cast<G&>(o).*get)(); };
+  if (set) p.setList = [set](TObject& o, const std::vector<std::wstring>& v) { (static_cast<S&>(o).*set)(v); };
   return p;
 }
 
@@ -258,6 +266,14 @@ class TComponent : public TPersistent {
   // The container a form description places this component in (controls: their parent).
   virtual void SetParentComponent(TComponent* parent) {}
   virtual TComponent* GetParentComponent() const { return nullptr; }
+
+  // Deletes the component after BeforeDestruction, while every override still runs; plain
+  // delete works too but skips that step.
+  void Free() {
+    BeforeDestruction();
+    delete this;
+  }
+  virtual void BeforeDestruction() { state_ |= csDestroying; }
 
   // Called once the form reader has set every stored property of every component.
   virtual void Loaded() { state_ &= ~csLoading; }

@@ -77,8 +77,8 @@ class TWidget : public TComponent {
   bool caption_while_loading = false;
 };
 QN_CLASS_IMPL(TWidget, TComponent,
-              {prop::Obj("Font", &TWidget::Font, static_cast<void (TWidget::*)(TFontish*)>(nullptr)),
-               prop::Obj("Panels", &TWidget::Panels, static_cast<void (TWidget::*)(TCollection*)>(nullptr)),
+              {prop::Obj("Font", &TWidget::Font),
+               prop::Obj("Panels", &TWidget::Panels),
                prop::Strings("Lines", &TWidget::Lines, &TWidget::SetLines),
                prop::Obj("Buddy", &TWidget::Buddy, &TWidget::SetBuddy),
                prop::Str("Caption", &TWidget::Caption, &TWidget::SetCaption),

@@ -1,0 +1,413 @@
+#include "platform/win/Forms.h"
+
+#include <algorithm>
+
+#include "platform/core/FormText.h"
+#include "platform/win/Resources.h"
+#include "platform/win/WinUtil.h"
+
+namespace qn {
+
+TApplication* Application = nullptr;
+
+const TEnumInfo kFormBorderStyleInfo{{"bsNone", "bsSingle", "bsSizeable", "bsDialog", "bsToolWindow", "bsSizeToolWin"}};
+const TEnumInfo kBorderIconsInfo{{"biSystemMenu", "biMinimize", "biMaximize", "biHelp"}};
+const TEnumInfo kPositionInfo{{"poDesigned", "poDefault", "poDefaultPosOnly", "poDefaultSizeOnly",
+                               "poScreenCenter", "poDesktopCenter", "poMainFormCenter", "poOwnerFormCenter"}};
+const TEnumInfo kFormStyleInfo{{"fsNormal", "fsMDIChild", "fsMDIForm", "fsStayOnTop"}};
+
+QN_CLASS_IMPL(TSizeConstraints, TPersistent,
+              {prop::Int("MinWidth", &TSizeConstraints::MinWidth, &TSizeConstraints::SetMinWidth),
+               prop::Int("MinHeight", &TSizeConstraints::MinHeight, &TSizeConstraints::SetMinHeight),
+               prop::Int("MaxWidth", &TSizeConstraints::MaxWidth, &TSizeConstraints::SetMaxWidth),
+               prop::Int("MaxHeight", &TSizeConstraints::MaxHeight, &TSizeConstraints::SetMaxHeight)})
+
+QN_CLASS_IMPL(TCustomForm, TCustomControl,
+              {prop::Enum("BorderStyle", kFormBorderStyleInfo, &TCustomForm::BorderStyle, &TCustomForm::SetBorderStyle),
+               prop::Set("BorderIcons", kBorderIconsInfo, &TCustomForm::BorderIcons, &TCustomForm::SetBorderIcons),
+               prop::Enum("Position", kPositionInfo, &TCustomForm::Position, &TCustomForm::SetPosition),
+               prop::Enum("FormStyle", kFormStyleInfo, &TCustomForm::FormStyle, &TCustomForm::SetFormStyle),
+               prop::Bool("Scaled", &TCustomForm::Scaled, &TCustomForm::SetScaled),
+               prop::Int("PixelsPerInch", &TCustomForm::PixelsPerInch, &TCustomForm::SetPixelsPerInch),
+               prop::Bool("OldCreateOrder", &TCustomForm::OldCreateOrder, &TCustomForm::SetOldCreateOrder),
+               prop::Obj("Constraints", &TCustomForm::Constraints),
+               prop::Int("ClientWidth", &TCustomForm::ClientWidth, &TCustomForm::SetClientWidth),
+               prop::Int("ClientHeight", &TCustomForm::ClientHeight, &TCustomForm::SetClientHeight),
+               prop::Event("OnCreate", &TCustomForm::OnCreate),
+               prop::Event("OnDestroy", &TCustomForm::OnDestroy),
+               prop::Event("OnShow", &TCustomForm::OnShow),
+               prop::Event("OnActivate", &TCustomForm::OnActivate),
+               prop::Event("OnClose", &TCustomForm::OnClose)})
+QN_CLASS_IMPL(TForm, TCustomForm)
+
+TCustomForm::TCustomForm(TComponent* owner)
+    : TCustomControl(owner), constraints_(std::make_unique<TSizeConstraints>()) {
+  TControl::SetVisible(false);
+  SetColor(clBtnFace);
+  SetParentFont(false);
+  if (Application) Application->forms_.push_back(this);
+}
+
+TCustomForm::~TCustomForm() {
+  if (Application) {
+    auto& f = Application->forms_;
+    f.erase(std::remove(f.begin(), f.end(), this), f.end());
+    if (Application->main_form_ == this) Application->main_form_ = nullptr;
+  }
+}
+
+void TCustomForm::BeforeDestruction() {
+  if (OnDestroy) RunGuarded([&] { OnDestroy(this); });
+  TCustomControl::BeforeDestruction();
+}
+
+void TCustomForm::SetClientWidth(int w) {
+  client_w_ = w;
+  if (HandleAllocated()) TControl::SetClientWidth(w);
+  else width_ = FrameSizeFor(w, client_h_ ? client_h_ : height_).cx;
+}
+
+void TCustomForm::SetClientHeight(int h) {
+  client_h_ = h;
+  if (HandleAllocated()) TControl::SetClientHeight(h);
+  else height_ = FrameSizeFor(client_w_ ? client_w_ : width_, h).cy;
+}
+
+SIZE TCustomForm::FrameSizeFor(int w, int h) {
+  TCreateParams p;
+  CreateParams(p);
+  RECT r{0, 0, w, h};
+  AdjustWindowRectEx(&r, p.style, FALSE, p.exStyle);
+  return {r.right - r.left, r.bottom - r.top};
+}
+
+void TCustomForm::CreateParams(TCreateParams& p) {
+  TCustomControl::CreateParams(p);
+  p.style = WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+  p.exStyle = 0;
+  bool sysmenu = border_icons_ & (1u << biSystemMenu);
+  switch (border_style_) {
+    case TFormBorderStyle::bsNone: p.style |= WS_POPUP; break;
+    case TFormBorderStyle::bsSingle:
+    case TFormBorderStyle::bsToolWindow: p.style |= WS_CAPTION | WS_BORDER; break;
+    case TFormBorderStyle::bsSizeable:
+    case TFormBorderStyle::bsSizeToolWin: p.style |= WS_CAPTION | WS_THICKFRAME; break;
+    case TFormBorderStyle::bsDialog:
+      p.style |= WS_POPUP | WS_CAPTION;
+      p.exStyle |= WS_EX_DLGMODALFRAME;
+      break;
+  }
+  if (border_style_ == TFormBorderStyle::bsToolWindow || border_style_ == TFormBorderStyle::bsSizeToolWin)
+    p.exStyle |= WS_EX_TOOLWINDOW;
+  if (sysmenu && border_style_ != TFormBorderStyle::bsNone) {
+    p.style |= WS_SYSMENU;
+    if (border_style_ != TFormBorderStyle::bsDialog) {
+      if (border_icons_ & (1u << biMinimize)) p.style |= WS_MINIMIZEBOX;
+      if (border_icons_ & (1u << biMaximize)) p.style |= WS_MAXIMIZEBOX;
+    }
+    if (border_icons_ & (1u << biHelp)) p.exStyle |= WS_EX_CONTEXTHELP;
+  }
+  if (form_style_ == TFormStyle::fsStayOnTop) p.exStyle |= WS_EX_TOPMOST;
+  if (Application && Application->MainForm() == this) p.exStyle |= WS_EX_APPWINDOW;
+  if (!Enabled()) p.style |= WS_DISABLED;
+  p.wndParent = Application ? Application->Handle() : nullptr;
+  if (client_w_ > 0 || client_h_ > 0) {
+    RECT r{0, 0, client_w_ > 0 ? client_w_ : width_, client_h_ > 0 ? client_h_ : height_};
+    AdjustWindowRectEx(&r, p.style, FALSE, p.exStyle);
+    p.width = r.right - r.left;
+    p.height = r.bottom - r.top;
+  }
+}
+
+void TCustomForm::CreateWindowHandleDone() {
+  if (Application && Application->Icon()) {
+    SendMessageW(handle_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(Application->Icon()));
+    SendMessageW(handle_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(Application->Icon()));
+  }
+}
+
+void TCustomForm::PlaceWindow() {
+  if (placed_) return;
+  placed_ = true;
+  RECT r = HwndWindowRect(handle_);
+  int w = r.right - r.left, h = r.bottom - r.top;
+  int x = left_, y = top_;
+  switch (position_) {
+    case TPosition::poScreenCenter:
+    case TPosition::poDesktopCenter: {
+      RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+      x = work.left + (work.right - work.left - w) / 2;
+      y = work.top + (work.bottom - work.top - h) / 2;
+      break;
+    }
+    case TPosition::poMainFormCenter:
+    case TPosition::poOwnerFormCenter:
+      if (Application && Application->MainForm() && Application->MainForm() != this &&
+          Application->MainForm()->HandleAllocated()) {
+        RECT m = HwndWindowRect(Application->MainForm()->Handle());
+        x = m.left + (m.right - m.left - w) / 2;
+        y = m.top + (m.bottom - m.top - h) / 2;
+      }
+      break;
+    default:
+      break;
+  }
+  SetWindowPos(handle_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TCustomForm::SetVisible(bool v) {
+  if (Loading()) {
+    TControl::SetVisible(v);
+    return;
+  }
+  if (v == Visible() && (!v || HandleAllocated())) return;
+  TControl::SetVisible(v);
+  if (v) {
+    HandleNeeded();
+    PlaceWindow();
+    ShowWindow(handle_, SW_SHOWNORMAL);
+    if (OnShow) OnShow(this);
+  } else if (HandleAllocated()) {
+    ShowWindow(handle_, SW_HIDE);
+  }
+}
+
+void TCustomForm::Show() {
+  SetVisible(true);
+  if (HandleAllocated()) SetForegroundWindow(handle_);
+}
+
+void TCustomForm::Close() {
+  TCloseAction action = TCloseAction::caHide;
+  if (OnClose) OnClose(this, action);
+  if (action == TCloseAction::caNone) return;
+  if (Application && Application->MainForm() == this) {
+    Application->Terminate();
+  } else if (action == TCloseAction::caHide) {
+    Hide();
+  } else if (action == TCloseAction::caMinimize) {
+    ShowWindow(Handle(), SW_MINIMIZE);
+  } else {
+    Release();
+  }
+}
+
+void TCustomForm::Release() {
+  if (HandleAllocated()) PostMessageW(handle_, CM_RELEASE, 0, 0);
+}
+
+bool TCustomForm::Active() const { return HandleAllocated() && GetActiveWindow() == handle_; }
+
+void TCustomForm::SetActiveControl(TWinControl* c) {
+  active_control_ = c;
+  if (c && Active()) c->SetFocus();
+}
+
+void TCustomForm::Paint() {
+  RECT r = ClientRect();
+  Canvas().Brush().SetColor(Color());
+  Canvas().FillRect(r);
+}
+
+bool TCustomForm::HandleMessage(TMessage& m) {
+  switch (m.Msg) {
+    case WM_CLOSE:
+      Close();
+      return true;
+    case CM_RELEASE:
+      Free();
+      return true;
+    case WM_ACTIVATE:
+      DefaultHandler(m);
+      if (LOWORD(m.WParam) != WA_INACTIVE) {
+        if (active_control_ && active_control_->HandleAllocated()) ::SetFocus(active_control_->Handle());
+        if (OnActivate) OnActivate(this);
+      } else if (HWND f = GetFocus(); f && IsChild(handle_, f)) {
+        for (HWND w = f; w && w != handle_; w = GetParent(w))
+          if (TWinControl* c = FindControl(w)) {
+            active_control_ = c;
+            break;
+          }
+      }
+      return true;
+    case WM_GETMINMAXINFO: {
+      DefaultHandler(m);
+      auto* mm = reinterpret_cast<MINMAXINFO*>(m.LParam);
+      if (constraints_->MinWidth() > 0) mm->ptMinTrackSize.x = constraints_->MinWidth();
+      if (constraints_->MinHeight() > 0) mm->ptMinTrackSize.y = constraints_->MinHeight();
+      if (constraints_->MaxWidth() > 0) mm->ptMaxTrackSize.x = constraints_->MaxWidth();
+      if (constraints_->MaxHeight() > 0) mm->ptMaxTrackSize.y = constraints_->MaxHeight();
+      return true;
+    }
+    default:
+      return TCustomControl::HandleMessage(m);
+  }
+}
+
+void TCustomForm::ReadForm(const wchar_t* resource) {
+  std::vector<uint8_t> bytes;
+  if (!LoadRcData(resource, bytes)) throw std::runtime_error("Resource " + WideToUtf8(resource) + " not found");
+  ReadFormText(std::string(bytes.begin(), bytes.end()));
+}
+
+void TCustomForm::ReadFormText(const std::string& utf8) {
+  TFormReadContext ctx;
+  ctx.findMethod = [this](const std::string& name) {
+    auto it = methods_.find(name);
+    return it == methods_.end() ? TMethodRef() : it->second;
+  };
+  ctx.loadResource = [](const std::string& name, std::vector<uint8_t>& out) {
+    return LoadRcData(Utf8ToWide(name).c_str(), out);
+  };
+  ReadComponentText(this, utf8, ctx);
+  for (auto& bind : fields_) bind();
+  if (OnCreate) OnCreate(this);
+}
+
+// ---- TApplication ----
+
+QN_CLASS_IMPL(TApplication, TComponent)
+
+namespace {
+
+LRESULT CALLBACK AppWndProc(HWND wnd, UINT msg, WPARAM w, LPARAM l) {
+  if (msg == WM_CLOSE && Application && Application->MainForm()) {
+    Application->MainForm()->Close();
+    return 0;
+  }
+  return DefWindowProcW(wnd, msg, w, l);
+}
+
+void SinkToApplication(const std::exception* e) {
+  if (Application) Application->HandleException(e);
+}
+
+}  // namespace
+
+TApplication::TApplication(TComponent* owner) : TComponent(owner) {
+  HINSTANCE inst = GetModuleHandleW(nullptr);
+  WNDCLASSW wc{};
+  if (!GetClassInfoW(inst, L"TApplication", &wc)) {
+    wc.lpfnWndProc = AppWndProc;
+    wc.hInstance = inst;
+    wc.lpszClassName = L"TApplication";
+    wc.hIcon = LoadIconW(inst, L"MAINICON");
+    RegisterClassW(&wc);
+  }
+  icon_ = LoadIconW(inst, L"MAINICON");
+  handle_ = CreateWindowExW(0, L"TApplication", L"", WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
+                            GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr, nullptr,
+                            inst, nullptr);
+  SetExceptionSink(SinkToApplication);
+}
+
+TApplication::~TApplication() {
+  // Forms go first, while the window that owns theirs still exists.
+  while (!forms_.empty()) {
+    TCustomForm* f = forms_.back();
+    forms_.pop_back();
+    if (f->Owner() == this) f->Free();
+  }
+  DestroyComponents();
+  if (handle_) DestroyWindow(handle_);
+  if (Application == this) {
+    Application = nullptr;
+    SetExceptionSink(nullptr);
+  }
+}
+
+void TApplication::SetTitle(const std::wstring& t) {
+  title_ = t;
+  if (handle_) SetWindowTextW(handle_, t.c_str());
+}
+
+void TApplication::Run() {
+  if (main_form_) main_form_->Show();
+  MSG msg;
+  while (!terminated_) {
+    BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+    if (got == 0 || got == -1) break;
+    ProcessMessage(msg);
+  }
+}
+
+bool TApplication::ProcessMessage(MSG& msg) {
+  if (msg.message == WM_QUIT) {
+    terminated_ = true;
+    return false;
+  }
+  if (IsDialogKey(msg)) return true;
+  TranslateMessage(&msg);
+  DispatchMessageW(&msg);
+  return true;
+}
+
+bool TApplication::IsDialogKey(MSG& msg) {
+  if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB) return false;
+  HWND focus = GetFocus();
+  if (!focus || (SendMessageW(focus, WM_GETDLGCODE, VK_TAB, reinterpret_cast<LPARAM>(&msg)) & DLGC_WANTTAB))
+    return false;
+  TWinControl* c = nullptr;
+  for (HWND w = focus; w && !c; w = GetParent(w)) c = FindControl(w);
+  if (!c) return false;
+  TWinControl* form = c;
+  while (form->Parent()) form = form->Parent();
+  form->SelectNext(c, GetKeyState(VK_SHIFT) >= 0, true);
+  return true;
+}
+
+void TApplication::ProcessMessages() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      terminated_ = true;
+      break;
+    }
+    ProcessMessage(msg);
+  }
+}
+
+bool TApplication::PumpUntil(const std::function<bool()>& done, unsigned timeout_ms) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    ProcessMessages();
+    if (done()) return true;
+    DWORD spent = GetTickCount() - start;
+    if (spent >= timeout_ms) return done();
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, std::min<DWORD>(timeout_ms - spent, 50), QS_ALLINPUT);
+  }
+}
+
+void TApplication::Terminate() {
+  terminated_ = true;
+  PostQuitMessage(0);
+}
+
+int TApplication::MessageBox(const std::wstring& text, const std::wstring& caption, UINT flags) {
+  if (MessageBoxHook) return MessageBoxHook(text, caption, flags);
+  HWND owner = GetActiveWindow();
+  if (!owner && main_form_ && main_form_->HandleAllocated()) owner = main_form_->Handle();
+  return ::MessageBoxW(owner, text.c_str(), caption.c_str(), flags);
+}
+
+void TApplication::HandleException(const std::exception* e) {
+  std::wstring text = e ? Utf8ToWide(e->what()) : L"Unknown error";
+  if (!text.empty() && text.back() != L'.') text += L'.';
+  try {
+    MessageBox(text, title_, MB_OK | MB_ICONSTOP);
+  } catch (...) {
+  }
+}
+
+TApplication* InitApplication() {
+  if (!Application) Application = new TApplication(nullptr);
+  return Application;
+}
+
+void DoneApplication() { delete Application; }
+
+void ShowMessage(const std::wstring& text) {
+  InitApplication()->MessageBox(text, Application->Title(), MB_OK);
+}
+
+}  // namespace qn
