@@ -59,7 +59,7 @@ const TClassInfo& TObject::StaticClass() {
   return info;
 }
 
-void RegisterClass(const TClassInfo& info) { Registry()[LowerAscii(info.name)] = &info; }
+void RegisterComponentClass(const TClassInfo& info) { Registry()[LowerAscii(info.name)] = &info; }
 
 const TClassInfo* FindClass(std::string_view name) {
   auto it = Registry().find(LowerAscii(std::string(name)));

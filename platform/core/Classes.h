@@ -91,7 +91,7 @@ class TObject {
 };
 
 // Classes the form reader can create by name.
-void RegisterClass(const TClassInfo& info);
+void RegisterComponentClass(const TClassInfo& info);
 const TClassInfo* FindClass(std::string_view name);
 
 // Builders for property tables. Getter and setter are member functions of C.

@@ -313,7 +313,7 @@ void TControl::WndProc(TMessage& m) {
   switch (m.Msg) {
     case WM_LBUTTONDOWN:
       DefaultHandler(m);
-      clicked_ = enabled_;
+      clicked_ = enabled_ && click_events_;
       MouseDown(TMouseButton::mbLeft, ShiftState(m.WParam), x, y);
       return;
     case WM_LBUTTONDBLCLK:

@@ -130,6 +130,9 @@ class TControl : public TComponent {
   virtual void MouseUp(TMouseButton button, unsigned shift, int x, int y);
   virtual void MouseMove(unsigned shift, int x, int y);
   void InvalidateControl();
+  // Whether a press and release of the left button inside the control is a Click (push
+  // buttons click from their own notification instead).
+  void SetClickEvents(bool v) { click_events_ = v; }
 
   TWinControl* parent_ = nullptr;
   int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
@@ -146,11 +149,12 @@ class TControl : public TComponent {
   std::unique_ptr<TFont> font_;
   bool parent_font_ = true;
   TColor color_ = clWindow;
-  bool parent_color_ = false;
+  bool parent_color_ = true;
   TCursor cursor_ = crDefault;
   std::wstring hint_;
   bool show_hint_ = false;
   bool clicked_ = false;
+  bool click_events_ = true;
 };
 
 // What a windowed control asks CreateWindowEx for.

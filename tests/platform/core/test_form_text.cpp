@@ -92,7 +92,7 @@ struct Handlers {
 class FormTextTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    RegisterClass(TWidget::StaticClass());
+    RegisterComponentClass(TWidget::StaticClass());
     LoadLog().clear();
     ctx.findMethod = [this](const std::string& name) {
       return name == "Click" ? TMethodRef(TNotifyEvent::Bind<&Handlers::Click>(&handlers)) : TMethodRef();

@@ -1,0 +1,17 @@
+// Makes the class library's classes known to the form reader.
+#include "platform/win/ComCtrls.h"
+#include "platform/win/ExtCtrls.h"
+#include "platform/win/Forms.h"
+#include "platform/win/StdCtrls.h"
+
+namespace qn {
+
+void RegisterControlClasses() {
+  for (const TClassInfo* c :
+       {&TLabel::StaticClass(), &TEdit::StaticClass(), &TMemo::StaticClass(), &TButton::StaticClass(),
+        &TGroupBox::StaticClass(), &TImage::StaticClass(), &TPanel::StaticClass(), &TTimer::StaticClass(),
+        &TPageControl::StaticClass(), &TTabSheet::StaticClass(), &TStatusBar::StaticClass(), &TForm::StaticClass()})
+    RegisterComponentClass(*c);
+}
+
+}  // namespace qn
