@@ -44,6 +44,11 @@ void TCustomLabel::SetText(const std::wstring& t) {
   AdjustBounds();
 }
 
+void TCustomLabel::Loaded() {
+  TGraphicControl::Loaded();
+  AdjustBounds();
+}
+
 void TCustomLabel::FontChanged() {
   TGraphicControl::FontChanged();
   AdjustBounds();

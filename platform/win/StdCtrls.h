@@ -21,6 +21,7 @@ class TCustomLabel : public TGraphicControl {
   bool WordWrap() const { return word_wrap_; }
   void SetWordWrap(bool v);
   void SetText(const std::wstring& t) override;
+  void Loaded() override;
 
  protected:
   void Paint() override;
