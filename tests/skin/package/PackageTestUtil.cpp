@@ -29,7 +29,7 @@ Bytes WordSoup(size_t n, uint32_t seed) {
   return b;
 }
 
-Bytes SkinBitmap(int width, int height, uint32_t seed) {
+Bytes SkinBitmap(int width, int height, uint32_t seed, int noise_every) {
   std::mt19937 rng(seed);
   int stride = (width * 3 + 3) & ~3;
   Bytes b(54 + static_cast<size_t>(stride) * height);
@@ -55,7 +55,7 @@ Bytes SkinBitmap(int width, int height, uint32_t seed) {
       } else if (y < height / 2) {  // flat face
         px[0] = px[1] = px[2] = 229;
       } else {  // horizontal gradient with a little noise
-        px[0] = static_cast<uint8_t>(x * 255 / width + (rng() % 16 == 0));
+        px[0] = static_cast<uint8_t>(x * 255 / width + (rng() % static_cast<unsigned>(noise_every) == 0));
         px[1] = static_cast<uint8_t>(x * 200 / width);
         px[2] = 102;
       }

@@ -14,8 +14,9 @@ using Bytes = std::vector<uint8_t>;
 Bytes Random(size_t n, uint32_t seed);
 // Lines of words drawn from a small vocabulary: short matches everywhere.
 Bytes WordSoup(size_t n, uint32_t seed);
-// A 24-bit bitmap file: a gradient, a flat block, a magenta background and a little noise.
-Bytes SkinBitmap(int width, int height, uint32_t seed);
+// A 24-bit bitmap file: gradients, a flat block, a magenta background; one pixel in
+// noise_every of the lower right quarter is off by one.
+Bytes SkinBitmap(int width, int height, uint32_t seed, int noise_every = 16);
 Bytes Repeat(const std::string& unit, size_t n);
 Bytes FromString(const std::string& s);
 
