@@ -24,7 +24,7 @@ void LZHDecompress(TStream& source, TStream& dest, TLzhFrameInfo* info) {
   uint32_t count = source.ReadU32();
   int64_t code_bytes = source.Remaining();
   if (count > 0x7FFFFFFFu || static_cast<int64_t>(count) > LzhMaxCount(code_bytes)) {
-    throw ElzhException(kLzhBadCount);
+    throw ElzhBadCount();
   }
   TLZH lzh;
   lzh.StreamIn = &source;

@@ -23,6 +23,13 @@ class ElzhException : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// A framed stream whose count its code cannot hold (see LZHDecompress): damaged input, where
+// the plain ElzhException means exhausted memory.
+class ElzhBadCount : public ElzhException {
+ public:
+  ElzhBadCount() : ElzhException(kLzhBadCount) {}
+};
+
 // GetBytes fills up to count bytes and reports how many it gave (fewer only at the end of the
 // input); PutBytes takes count bytes and reports how many it took.
 using TGetBytesProc = std::function<void(void* buffer, uint16_t count, uint16_t& done)>;
@@ -66,10 +73,11 @@ int64_t LzhMaxCount(int64_t code_bytes);
 
 // Decompresses the framed stream in source (from position 0) into dest, which is emptied and
 // then written from position 0. A count that no encoder could have produced from the code that
-// follows it (more than LzhMaxCount bytes, or 2^31 or more) is refused with ElzhException
-// (kLzhBadCount) before anything is decoded: such a count on a few bytes of input would
-// otherwise be delivered in full from zero bits. Honest but truncated input still yields
-// exactly the count, padded as the decoder reads zero bits.
+// follows it (more than LzhMaxCount bytes, or 2^31 or more) is refused with ElzhBadCount
+// before anything is decoded: such a count on a few bytes of input would otherwise be
+// delivered in full from zero bits. Honest but truncated input still yields exactly the count,
+// padded as the decoder reads zero bits. A source too short to hold the count throws
+// EStreamError.
 void LZHDecompress(TStream& source, TStream& dest, TLzhFrameInfo* info = nullptr);
 // Compresses all of source (from position 0) into dest (emptied first): count, then code.
 void LZHCompress(TStream& source, TStream& dest);
