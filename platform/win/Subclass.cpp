@@ -82,7 +82,7 @@ LRESULT CALLBACK SubclassProc(HWND wnd, UINT msg, WPARAM w, LPARAM l, UINT_PTR, 
     }
     return m.Result;
   }
-  FreeIfDone(link);
+  FreeIfDone(link, msg == WM_NCDESTROY);
   return m.Result;
 }
 

@@ -381,6 +381,21 @@ TEST_F(SubclassTest, ReleasedAtNcDestroyEvenWhenTheHandlerKeepsEverything) {
   EXPECT_EQ(sub.Handle(), nullptr);
   EXPECT_EQ(g_plain_ncdestroy, 1) << "the window's own teardown ran";
   sub.Remove();  // nothing left to do
+
+  // An object that goes in its own handler at WM_NCDESTROY, under someone else's procedure,
+  // leaves no binding behind either (the fixture counts them).
+  PlainWindow other;
+  auto* gone = new TWindowSubclass;
+  ASSERT_TRUE(gone->Install(other.Get(), [&gone](TMessage& m) {
+    if (m.Msg == WM_NCDESTROY) {
+      delete gone;
+      gone = nullptr;
+    }
+  }));
+  kLaterParties[1].add(other.Get());
+  DestroyWindow(other.Get());
+  EXPECT_EQ(gone, nullptr);
+  EXPECT_EQ(g_plain_ncdestroy, 2);
 }
 
 TEST_F(SubclassTest, ObjectMayGoInsideItsOwnHandler) {
