@@ -1,6 +1,7 @@
 #include "platform/data/DB.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cmath>
 #include <cstdio>
