@@ -28,12 +28,17 @@ void SaveResourceToFile(const std::wstring& name, const std::wstring& type, cons
   out.CopyFrom(res, 0);
 }
 
-void DeleteDataFile(const std::wstring& path) {
-  if (DeleteFileW(path.c_str())) return;
+const TFileSystem& RealFileSystem() {
+  static const TFileSystem fs{DeleteFileW, GetFileAttributesW, RemoveDirectoryW};
+  return fs;
+}
+
+void DeleteDataFile(const std::wstring& path, const TFileSystem& fs) {
+  if (fs.deleteFile(path.c_str())) return;
   DWORD error = GetLastError();
-  DWORD attrs = GetFileAttributesW(path.c_str());
+  DWORD attrs = fs.getAttributes(path.c_str());
   if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_REPARSE_POINT) && (attrs & FILE_ATTRIBUTE_DIRECTORY))
-    RemoveDirectoryW(path.c_str());
+    fs.removeDirectory(path.c_str());
   else
     SetLastError(error);
 }

@@ -16,8 +16,17 @@ std::wstring GetSpecialFolderPath(int csidl);
 // replacing its content. Throws on any failure.
 void SaveResourceToFile(const std::wstring& name, const std::wstring& type, const std::wstring& file);
 
+// The file-system calls the deletion rule makes, replaceable so that tests can show it a
+// directory link where the platform cannot make one.
+struct TFileSystem {
+  BOOL(WINAPI* deleteFile)(LPCWSTR path);
+  DWORD(WINAPI* getAttributes)(LPCWSTR path);
+  BOOL(WINAPI* removeDirectory)(LPCWSTR path);
+};
+const TFileSystem& RealFileSystem();
+
 // Deletes a file; a directory link (reparse point) of that name is removed as a directory.
 // Failures are left for the caller to ignore; the last error is kept for it.
-void DeleteDataFile(const std::wstring& path);
+void DeleteDataFile(const std::wstring& path, const TFileSystem& fs = RealFileSystem());
 
 }  // namespace qn

@@ -9,7 +9,7 @@ if [ "$(id -u)" != 0 ]; then SUDO="sudo"; fi
 packages=(
   cmake ninja-build make pkg-config dpkg-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools
-  wine wine32:i386 wine64 xvfb x11-utils x11-apps xdotool netpbm fonts-wqy-zenhei
+  wine wine32:i386 wine64 fonts-wine xvfb x11-utils x11-apps netpbm fonts-wqy-zenhei fonts-wqy-microhei
   nasm tcl googletest libbenchmark-dev zlib1g-dev
   clang-14 libclang-rt-14-dev
 )
