@@ -1,15 +1,22 @@
 // The LZH encoder. Strings at every window position are kept in binary search trees; inserting
 // the string at the coding position finds its longest match on the way (the nearest one among
-// equally long matches). The trees are rooted on a hash of a string's first three bytes rather
-// than on its first byte: a match worth sending is at least three bytes long, so it always
-// lies in the key's own tree, and the smaller trees are much faster to search. Strings are
-// compared eight bytes at a time. The descent is written with branches on purpose: predicted
-// branches let the processor run ahead down the tree, where a conditional move would wait for
-// every comparison.
+// equally long matches met), and a string equal to one in the tree over all F bytes takes its
+// place. The trees are rooted on a hash of a string's first three bytes rather than on its
+// first byte: a match worth sending is at least three bytes long, so it always lies in the
+// key's own tree, and the smaller trees are faster to search.
+//
+// Skin bitmaps make the plain descent slow: flat rows repeat the same strings, and the ends of
+// runs and gradients bring strings in sorted order, which grows the trees into long chains.
+// Two shortcuts, each giving what the descent would, take most insertions: the string equal
+// to the key is looked for first at the distance the last such string was found at, and a key
+// that falls into the empty gap beside the previous string goes in there. Strings are compared
+// eight bytes at a time; the descent is written with branches, which the processor predicts
+// and runs ahead on, where conditional moves would wait for every comparison.
 #include <bit>
 #include <cstring>
 #include <memory>
 #include <new>
+#include <utility>
 
 #include "skin/package/LzhModel.h"
 #include "skin/package/WinConvert.h"
@@ -34,8 +41,8 @@ inline unsigned RootOf(const uint8_t* key) {
 struct TEncodeTables {
   THuffModel model;
   // The window; its first F - 1 bytes are repeated after position N - 1 so that a string near
-  // the end reads on without wrapping, and 16 spare bytes let comparisons read whole words.
-  uint8_t text_buf[N + F - 1 + 16];
+  // the end reads on without wrapping, and spare bytes let comparisons read 64 bytes.
+  uint8_t text_buf[N + 64];
   // Children of each node, left then right; kid[RootOf(key)][1] is the root of the tree that
   // holds the strings whose first three bytes hash like key's.
   uint16_t kid[N + 1 + kRoots][2];
@@ -65,6 +72,8 @@ class TEncoder {
   }
   bool Fetch();
   void InsertNode(unsigned r);
+  bool InsertNextToFinger(unsigned r, unsigned tree);
+  void ReplaceNode(unsigned p, unsigned r);
   void DeleteNode(unsigned p);
   void PutBits(uint64_t code, unsigned len);
   void EncodeChar(unsigned c);
@@ -83,6 +92,11 @@ class TEncoder {
   int64_t code_bytes_ = 0;
   unsigned match_position_ = 0;  // distance - 1
   unsigned match_length_ = 0;
+  unsigned repeat_ = 0;  // distance of the last string found equal over F bytes
+  // The leaf the previous string went in as, the tree it is in, and its neighbours in sorted
+  // order when it went in (NIL: none); finger_ is NIL when the previous string took an old
+  // one's place instead.
+  unsigned finger_ = NIL, finger_tree_ = 0, finger_lo_ = NIL, finger_hi_ = NIL;
 };
 
 bool TEncoder::Fetch() {
@@ -99,15 +113,44 @@ bool TEncoder::Fetch() {
   return true;
 }
 
+// Length of the common prefix of two strings in the window, F when they agree over F bytes.
+// Reads up to 64 bytes of each.
+inline unsigned CommonPrefix(const uint8_t* a, const uint8_t* b) {
+  for (unsigned i = 0; i < 64; i += 8) {
+    uint64_t diff = Load64(a + i) ^ Load64(b + i);
+    if (diff != 0) {
+      i += static_cast<unsigned>(std::countr_zero(diff)) >> 3;
+      return i < F ? i : F;
+    }
+  }
+  return F;
+}
+
 void TEncoder::InsertNode(unsigned r) {
   const uint8_t* tb = t_.text_buf;
   uint16_t(*kid)[2] = t_.kid;
   uint16_t* dad = t_.dad;
   const uint8_t* key = tb + r;
-  unsigned p = RootOf(key);
+  // Repetitive input meets the same string again at the distance it was last met at: try
+  // there first. The tree holds at most one string equal to the key over F bytes, and the
+  // descent would stop at it with the same result.
+  if (repeat_ != 0) {
+    unsigned c = (r - repeat_) & (N - 1);
+    if (dad[c] != NIL && CommonPrefix(key, tb + c) == F) {
+      match_length_ = F;
+      match_position_ = repeat_ - 1;
+      ReplaceNode(c, r);
+      finger_ = NIL;
+      return;
+    }
+  }
+  unsigned root = RootOf(key);
+  if (InsertNextToFinger(r, root)) return;
+  unsigned p = root;
   kid[r][0] = kid[r][1] = NIL;
   unsigned best_len = 0, best_pos = 0;
   unsigned dir = 1;
+  unsigned lo = NIL, hi = NIL;
   for (;;) {
     unsigned next = dir ? kid[p][1] : kid[p][0];
     if (next == NIL) {
@@ -115,37 +158,82 @@ void TEncoder::InsertNode(unsigned r) {
       dad[r] = static_cast<uint16_t>(p);
       match_length_ = best_len;
       match_position_ = best_pos;
+      finger_ = r;
+      finger_tree_ = root;
+      finger_lo_ = lo;
+      finger_hi_ = hi;
       return;
     }
     p = next;
-    // Length of the common prefix (a tree may hold strings of other prefixes that hash alike).
-    unsigned i = 0;
-    for (;; i += 8) {
-      uint64_t diff = Load64(key + i) ^ Load64(tb + p + i);
-      if (diff != 0) {
-        i += static_cast<unsigned>(std::countr_zero(diff)) >> 3;
-        break;
-      }
-      if (i + 8 >= F) {
-        i = F;
-        break;
-      }
+    // (A tree may hold strings of other prefixes that hash alike: compare from the start.)
+    unsigned i = CommonPrefix(key, tb + p);
+    if (i == F) break;
+    if (key[i] > tb[p + i]) {
+      dir = 1;
+      lo = p;
+    } else {
+      dir = 0;
+      hi = p;
     }
-    if (i >= F) {
-      best_len = F;
-      best_pos = ((r - p) & (N - 1)) - 1;
-      break;
-    }
-    if (key[i] > tb[p + i]) dir = 1; else dir = 0;
     if (i > THRESHOLD && i >= best_len) {
       unsigned pos = ((r - p) & (N - 1)) - 1;
       if (i > best_len || pos < best_pos) best_pos = pos;
       best_len = i;
     }
   }
+  repeat_ = (r - p) & (N - 1);
+  match_length_ = F;
+  match_position_ = repeat_ - 1;
+  ReplaceNode(p, r);
+  finger_ = NIL;
+}
+
+// Strings that come in sorted order (the end of a run, a gradient) go in one beside the other:
+// when the key falls in the empty gap beside the previous string, and both of its neighbours
+// there are still in the tree, that gap is where a descent would put it. The longest match is
+// with one of those two neighbours, as it would be on the descent's path.
+bool TEncoder::InsertNextToFinger(unsigned r, unsigned tree) {
+  if (finger_ == NIL || tree != finger_tree_) return false;
+  const uint8_t* tb = t_.text_buf;
+  uint16_t(*kid)[2] = t_.kid;
+  uint16_t* dad = t_.dad;
+  const uint8_t* key = tb + r;
+  unsigned f = finger_;
+  if (dad[f] == NIL) return false;
+  unsigned lf = CommonPrefix(key, tb + f);
+  if (lf == F) return false;
+  unsigned dir = key[lf] > tb[f + lf] ? 1 : 0;
+  if (kid[f][dir] != NIL) return false;
+  // The neighbour on the far side of the gap, which the key must not pass.
+  unsigned o = dir ? finger_hi_ : finger_lo_;
+  unsigned lo_len = 0;
+  if (o != NIL) {
+    if (dad[o] == NIL) return false;
+    lo_len = CommonPrefix(key, tb + o);
+    if (lo_len == F || (key[lo_len] > tb[o + lo_len]) == (dir == 1)) return false;
+  }
+  kid[f][dir] = static_cast<uint16_t>(r);
+  dad[r] = static_cast<uint16_t>(f);
+  kid[r][0] = kid[r][1] = NIL;
+  unsigned best_len = 0, best_pos = 0;
+  for (auto [node, len] : {std::pair{f, lf}, std::pair{o, lo_len}}) {
+    if (node == NIL || len <= THRESHOLD || len < best_len) continue;
+    unsigned pos = ((r - node) & (N - 1)) - 1;
+    if (len > best_len || pos < best_pos) best_pos = pos;
+    best_len = len;
+  }
   match_length_ = best_len;
   match_position_ = best_pos;
-  // The new string equals node p over all F bytes: it takes p's place, p leaves the tree.
+  if (dir) finger_lo_ = f;
+  else finger_hi_ = f;
+  finger_ = r;
+  return true;
+}
+
+// The new string r equals node p over all F bytes: it takes p's place, p leaves the tree.
+void TEncoder::ReplaceNode(unsigned p, unsigned r) {
+  uint16_t(*kid)[2] = t_.kid;
+  uint16_t* dad = t_.dad;
   unsigned up = dad[p];
   dad[r] = static_cast<uint16_t>(up);
   kid[r][0] = kid[p][0];
