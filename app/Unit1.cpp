@@ -12,6 +12,7 @@ const wchar_t kOfficialHost[] = L"www.baicaoju.example";
 const wchar_t kMakerHost[] = L"www.yunshan.example";
 const wchar_t kPartnerHost[] = L"www.xingpan.example";
 const wchar_t kDataFileName[] = L"\\_.dll";
+const wchar_t* gDataResource = L"_";
 
 QN_CLASS_IMPL(TForm1, TForm)
 
@@ -77,7 +78,7 @@ void TForm1::FormCreate(TObject*) {
     SetCaption(Caption() + L" " + Edit_SoftVer->Text());
     std::wstring path = GetSpecialFolderPath(36) + kDataFileName;
     DeleteDataFile(path);
-    SaveResourceToFile(L"_", L"mdb", path);
+    SaveResourceToFile(gDataResource, L"mdb", path);
     ADOConnection1->SetConnectionString(L"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + GetSpecialFolderPath(36) +
                                         kDataFileName + L";Persist Security Info=False");
     RunQuery(L"Select * from data");

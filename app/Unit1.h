@@ -88,5 +88,7 @@ extern const wchar_t kPartnerHost[];
 
 // The data file's name in the Windows directory, after the separator.
 extern const wchar_t kDataFileName[];
+// The resource (type "MDB") that start-up writes out; the benchmark swaps in an empty one.
+extern const wchar_t* gDataResource;
 
 }  // namespace qn

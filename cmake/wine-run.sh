@@ -13,6 +13,7 @@ fi
 source "$here/../scripts/xvfb.sh"
 qn_start_xvfb
 # One preparation at a time when tests start in parallel.
+mkdir -p "$(dirname "$WINEPREFIX")"
 ( flock 9; "$here/../scripts/wine-prefix.sh" "$WINEPREFIX" ) 9>"$WINEPREFIX.lock"
 export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 wine "$exe" "$@"

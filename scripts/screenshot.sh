@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Starts the program on a private Xvfb, waits for its main window, saves a picture of it as
 # PNG, and closes the program again.
-# Usage: screenshot.sh OUT.png [PROGRAM-ARGUMENTS...]
+# Usage: screenshot.sh OUT.png [WINSHOT-OPTIONS...]   (e.g. --tab 1 for the About page)
 set -euo pipefail
 top=$(dirname "$(dirname "$(realpath "$0")")")
 cd "$top"
@@ -11,9 +11,9 @@ unset DISPLAY
 qn_start_xvfb
 bmp="${out%.png}.bmp"
 rm -f "$bmp"
-cmake/wine-run.sh build/win32/bin/qingnang.exe "$@" &
+cmake/wine-run.sh build/win32/bin/qingnang.exe &
 app=$!
-cmake/wine-run.sh build/win32/bin/winshot.exe TForm1 "$(winepath_of() { echo "Z:${1//\//\\}"; }; winepath_of "$bmp")" 30000 --close
+cmake/wine-run.sh build/win32/bin/winshot.exe TForm1 "Z:${bmp//\//\\}" 30000 "$@" --close
 wait "$app" || true
 bmptopnm "$bmp" 2>/dev/null | pnmtopng > "$out"
 rm -f "$bmp"

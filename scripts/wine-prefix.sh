@@ -33,6 +33,12 @@ reg=$(mktemp --suffix=.reg)
   printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\DllOverrides]\r\n"mscoree"=""\r\n"mshtml"=""\r\n'
 } | iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } > "$reg"
 wine regedit /S "$reg" >/dev/null 2>&1
+# Debian's Wine does not find its own fonts (Marlett draws the frame's caption buttons)
+# unless they are in the prefix.
+# Only Marlett: the others (Tahoma among them) would shadow the Chinese substitutes.
+if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+  cp -n /usr/share/wine/fonts/marlett.ttf "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
+fi
 rm -f "$reg"
 wineserver -w
 touch "$stamp"

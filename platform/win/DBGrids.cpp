@@ -75,6 +75,7 @@ void TCustomGrid::CreateParams(TCreateParams& p) {
 
 void TCustomGrid::CreateWindowHandleDone() {
   TCustomControl::CreateWindowHandleDone();
+  last_vert_ = last_horz_ = {};  // a new window has bars of its own
   LayoutChanged();
 }
 
@@ -100,10 +101,22 @@ void TCustomGrid::SetRowCount(int rows, int current) {
   current_ = row_count_ == 0 ? -1 : std::clamp(current, 0, row_count_ - 1);
 }
 
+namespace {
+constexpr UINT kLayoutMessage = WM_USER + 0x700;  // the grid's own: apply a deferred layout
+}
+
 void TCustomGrid::LayoutChanged() {
   KeepCurrentVisible();
   UpdateScrollBars();
   Invalidate();
+}
+
+void TCustomGrid::DeferLayout() {
+  KeepCurrentVisible();
+  Invalidate();
+  if (bars_stale_ || !HandleAllocated()) return;
+  bars_stale_ = true;
+  PostMessageW(handle_, kLayoutMessage, 0, 0);
 }
 
 void TCustomGrid::SetCurrent(int row) {
@@ -201,6 +214,7 @@ void TCustomGrid::SetLeftOffset(int offset) {
 void TCustomGrid::UpdateScrollBars() {
   if (!HandleAllocated() || updating_bars_) return;
   updating_bars_ = true;
+  bars_stale_ = false;
   // Showing or hiding the horizontal bar resizes the client area and comes back here
   // through WM_SIZE: the flag keeps that from recursing.
   RECT c = ClientRect();
@@ -209,12 +223,13 @@ void TCustomGrid::UpdateScrollBars() {
   bool has_h = (GetWindowLongPtrW(handle_, GWL_STYLE) & WS_HSCROLL) != 0;
   if (want_h != has_h) {
     ShowScrollBar(handle_, SB_HORZ, want_h);
+    last_horz_ = {};
     c = ClientRect();
   }
   left_offset_ = want_h ? std::clamp(left_offset_, 0, ScrollWidth() - view) : 0;
   if (want_h) {
     SCROLLINFO h{sizeof h, SIF_RANGE | SIF_PAGE | SIF_POS, 0, ScrollWidth() - 1, static_cast<UINT>(view), left_offset_, 0};
-    SetScrollInfo(handle_, SB_HORZ, &h, TRUE);
+    SetBar(SB_HORZ, h);
   }
   KeepCurrentVisible();
   if (Has(scroll_bars_, true)) {
@@ -227,9 +242,21 @@ void TCustomGrid::UpdateScrollBars() {
       v.nPage = static_cast<UINT>(page);
       v.nPos = std::max(0, current_);
     }
-    SetScrollInfo(handle_, SB_VERT, &v, TRUE);
+    SetBar(SB_VERT, v);
   }
   updating_bars_ = false;
+}
+
+void TCustomGrid::SetBar(int bar, const SCROLLINFO& info) {
+  // Searches and moves set the bars many times over; only a change reaches the window, and
+  // its frame is repainted once, with the next paint, rather than at each call.
+  SCROLLINFO& last = bar == SB_VERT ? last_vert_ : last_horz_;
+  if (last.cbSize && last.nMin == info.nMin && last.nMax == info.nMax && last.nPage == info.nPage &&
+      last.nPos == info.nPos && last.fMask == info.fMask)
+    return;
+  last = info;
+  SetScrollInfo(handle_, bar, &info, FALSE);
+  RedrawWindow(handle_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOERASE | RDW_NOCHILDREN);
 }
 
 void TCustomGrid::MoveCurrent(int delta) {
@@ -329,6 +356,9 @@ bool TCustomGrid::HandleMessage(TMessage& m) {
     case WM_SIZE:
       LayoutChanged();
       return false;
+    case kLayoutMessage:
+      if (bars_stale_) LayoutChanged();
+      return true;
     default:
       return TCustomControl::HandleMessage(m);
   }
@@ -628,7 +658,8 @@ void TDBGrid::Relayout() {
   SetLines(options_ & (1u << dgRowLines), options_ & (1u << dgColLines));
   TDataSet* ds = link_->Active() ? link_->DataSet() : nullptr;
   SetRowCount(ds ? ds->RecordCount() : 0, ds ? ds->RecNo() - 1 : -1);
-  LayoutChanged();
+  if (ds) LayoutChanged();
+  else DeferLayout();  // closed: most often opened again at once
 }
 
 void TDBGrid::MoveCurrent(int delta) {

@@ -74,6 +74,9 @@ class TCustomGrid : public TCustomControl {
   void SetRowCount(int rows, int current);
   // Keeps the current row in view, sets the scroll bars and repaints.
   void LayoutChanged();
+  // LayoutChanged with the scroll bars left for a moment: a data set closed and opened
+  // again within one handler then shows or hides them once, not twice.
+  void DeferLayout();
   // Makes row current and scrolls it into view.
   void SetCurrent(int row);
 
@@ -89,6 +92,7 @@ class TCustomGrid : public TCustomControl {
   int LineWidth(bool row) const { return row ? (row_lines_ ? 1 : 0) : (col_lines_ ? 1 : 0); }
   void KeepCurrentVisible();
   void UpdateScrollBars();
+  void SetBar(int bar, const SCROLLINFO& info);
   void DoKeyDown(TMessage& msg);
   void DoMouse(TMessage& msg);
   void DoScroll(TMessage& msg, int bar);
@@ -110,6 +114,8 @@ class TCustomGrid : public TCustomControl {
   int left_offset_ = 0;
   int wheel_delta_ = 0;
   bool updating_bars_ = false;
+  SCROLLINFO last_vert_{}, last_horz_{};  // what the bars were last given
+  bool bars_stale_ = false;                // DeferLayout posted an update
   bool pressed_ = false;  // the left button went down on a data cell
 };
 

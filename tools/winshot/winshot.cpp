@@ -1,8 +1,10 @@
 // Saves a picture of a program's window as it is on screen, frame included.
-// Usage: winshot CLASS OUT.bmp [TIMEOUT_MS] [--close]
+// Usage: winshot CLASS OUT.bmp [TIMEOUT_MS] [--tab N] [--close]
 //   Waits until a visible top-level window of that class exists and has painted, saves it
-//   as a 24-bit bitmap file and, with --close, asks the window to close.
+//   as a 24-bit bitmap file and, with --close, asks the window to close. --tab N first
+//   selects page N of the window's first tab control, as a click on the tab would.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <string>
@@ -52,6 +54,25 @@ bool Save(const Shot& s, const wchar_t* path) {
   return fclose(f) == 0 && ok;
 }
 
+BOOL CALLBACK FindTabs(HWND wnd, LPARAM out) {
+  wchar_t name[64];
+  GetClassNameW(wnd, name, 64);
+  if (lstrcmpiW(name, L"TPageControl") == 0 || lstrcmpiW(name, WC_TABCONTROLW) == 0) {
+    *reinterpret_cast<HWND*>(out) = wnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+void SelectTab(HWND top, int index) {
+  HWND tabs = nullptr;
+  EnumChildWindows(top, FindTabs, reinterpret_cast<LPARAM>(&tabs));
+  if (!tabs) return;
+  SendMessageW(tabs, TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
+  NMHDR n{tabs, static_cast<UINT_PTR>(GetDlgCtrlID(tabs)), static_cast<UINT>(TCN_SELCHANGE)};
+  SendMessageW(GetParent(tabs), WM_NOTIFY, n.idFrom, reinterpret_cast<LPARAM>(&n));
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -60,7 +81,12 @@ int wmain(int argc, wchar_t** argv) {
     return 2;
   }
   DWORD timeout = argc > 3 && argv[3][0] != L'-' ? wcstoul(argv[3], nullptr, 10) : 30000;
-  bool close = argc > 3 && std::wstring(argv[argc - 1]) == L"--close";
+  bool close = false;
+  int tab = -1;
+  for (int i = 3; i < argc; ++i) {
+    if (std::wstring(argv[i]) == L"--close") close = true;
+    if (std::wstring(argv[i]) == L"--tab" && i + 1 < argc) tab = _wtoi(argv[++i]);
+  }
   DWORD start = GetTickCount();
   HWND wnd = nullptr;
   while (GetTickCount() - start < timeout) {
@@ -73,6 +99,7 @@ int wmain(int argc, wchar_t** argv) {
     fwprintf(stderr, L"winshot: no window of class %ls\n", argv[1]);
     return 1;
   }
+  if (tab >= 0) SelectTab(wnd, tab);
   // Let the program finish what it is doing, then wait for two identical pictures in a row.
   DWORD_PTR dummy;
   Shot last;
