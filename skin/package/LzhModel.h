@@ -156,6 +156,8 @@ struct THuffModel {
   }
 
   // The code of symbol c: its path from the root, first step in the highest of len bits.
+  // Paths can be longer than 16 bits after a skewed history (up to about 22 levels while the
+  // root stays below MAX_FREQ), so they are kept whole in 64 bits.
   void PathOf(unsigned c, uint64_t& code, unsigned& len) const {
     uint64_t bits = 0;
     unsigned n = 0;

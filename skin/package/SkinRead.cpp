@@ -123,7 +123,7 @@ bool TSkinReader::LoadArchive(TStream& archive) {
   Num = static_cast<int32_t>(count);
   sizes = std::move(new_sizes);
   data_size_ = total - data_at;
-  ms.Clear();
+  ms.Clear();  // all of it replaced: a shorter archive must not leave the last one's tail
   archive.SetPosition(data_at);
   if (data_size_ > 0) ms.CopyFrom(archive, data_size_);
 
@@ -139,6 +139,7 @@ bool TSkinReader::LoadArchive(TStream& archive) {
   return true;
 }
 
+// An entry of size 0 gives nothing (CopyFrom would read a count of 0 as "all of it").
 void TSkinReader::CopyEntry(int32_t index, TStream& stream) {
   if (index < valid_ && sizes[static_cast<size_t>(index)] > 0) {
     stream.WriteBuffer(ms.Memory() + offsets_[static_cast<size_t>(index)], static_cast<size_t>(sizes[static_cast<size_t>(index)]));

@@ -1,5 +1,6 @@
 #include "tests/skin/package/PackageTestUtil.h"
 
+#include <algorithm>
 #include <random>
 
 #include "platform/core/Streams.h"
@@ -178,6 +179,7 @@ Bytes ReferenceUnpack(uint32_t count, const Bytes& code, TRefStats* stats) {
     if (depth > st.longest) st.longest = depth;
     c -= T;
     PlainUpdate(m, c, st);
+    st.parse.push_back(static_cast<uint16_t>(c < 256 ? 1 : c - 253));
     if (c < 256) {
       out.push_back(static_cast<uint8_t>(c));
       text_buf[r++] = static_cast<uint8_t>(c);
@@ -200,6 +202,32 @@ Bytes ReferenceUnpack(uint32_t count, const Bytes& code, TRefStats* stats) {
   }
   if (stats) *stats = st;
   return out;
+}
+
+std::vector<uint16_t> LongestMatchParse(const Bytes& data) {
+  using namespace lzh;
+  // The window as one line: the blanks before the input, then the input. At the start only the
+  // F strings just before it are candidates; later, every string within N - F bytes.
+  Bytes text;
+  text.reserve(N - F + data.size());
+  text.resize(N - F, ' ');
+  text.insert(text.end(), data.begin(), data.end());
+  const size_t start = N - F;
+  std::vector<uint16_t> parse;
+  for (size_t r = start; r < text.size();) {
+    size_t limit = std::min<size_t>(F, text.size() - r);
+    size_t first = std::max<size_t>(start - F, r > static_cast<size_t>(N - F) ? r - (N - F) : 0);
+    size_t best = 0;
+    for (size_t p = first; p < r && best < limit; ++p) {
+      size_t k = 0;
+      while (k < limit && text[p + k] == text[r + k]) ++k;
+      best = std::max(best, k);
+    }
+    size_t len = best > static_cast<size_t>(THRESHOLD) ? best : 1;
+    parse.push_back(static_cast<uint16_t>(len));
+    r += len;
+  }
+  return parse;
 }
 
 }  // namespace qn::test

@@ -29,7 +29,12 @@ struct TRefStats {
   size_t symbols = 0;   // symbols decoded
   size_t rebuilds = 0;  // times the model was halved
   unsigned longest = 0; // longest symbol code, in bits
+  std::vector<uint16_t> parse;  // bytes each symbol gave: 1 for a literal, else its length
 };
+
+// The parse a greedy encoder makes when it always takes the longest match (brute force over
+// the strings the encoder's window holds): the bytes each symbol covers.
+std::vector<uint16_t> LongestMatchParse(const Bytes& data);
 
 // The plain decoder: count bytes from code (without the count), one byte per fetch.
 Bytes ReferenceUnpack(uint32_t count, const Bytes& code, TRefStats* stats = nullptr);
