@@ -1,7 +1,8 @@
 // The LZH decoder. The window is kept linear rather than as a ring: new output is appended
 // behind the last N bytes of history, so a match is a plain backwards copy, and the history is
-// moved down once per output block. Input is fetched a block at a time and read through a
-// 64-bit bit buffer; bytes and bits are consumed exactly as a byte-at-a-time reader would.
+// moved down once per output block. Input is fetched ahead a block at a time and read through
+// a 64-bit bit buffer; the bits decoded, and the bytes delivered, are exactly those of a
+// reader that fetches one byte at a time.
 #include <bit>
 #include <cstring>
 #include <memory>
