@@ -1,8 +1,9 @@
 // Saves a picture of a program's window as it is on screen, frame included.
-// Usage: winshot CLASS OUT.bmp [TIMEOUT_MS] [--tab N] [--close]
+// Usage: winshot CLASS OUT.bmp [TIMEOUT_MS] [--tab N] [--click CHILDCLASS X Y] [--close]
 //   Waits until a visible top-level window of that class exists and has painted, saves it
 //   as a 24-bit bitmap file and, with --close, asks the window to close. --tab N first
-//   selects page N of the window's first tab control, as a click on the tab would.
+//   selects page N of the window's first tab control, as a click on the tab would;
+//   --click presses and releases the left button at X, Y in the first child of that class.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -54,23 +55,35 @@ bool Save(const Shot& s, const wchar_t* path) {
   return fclose(f) == 0 && ok;
 }
 
-BOOL CALLBACK FindTabs(HWND wnd, LPARAM out) {
+struct Search {
+  const wchar_t* cls;
+  HWND found;
+};
+
+BOOL CALLBACK FindClass(HWND wnd, LPARAM param) {
+  auto* s = reinterpret_cast<Search*>(param);
   wchar_t name[64];
   GetClassNameW(wnd, name, 64);
-  if (lstrcmpiW(name, L"TPageControl") == 0 || lstrcmpiW(name, WC_TABCONTROLW) == 0) {
-    *reinterpret_cast<HWND*>(out) = wnd;
-    return FALSE;
-  }
-  return TRUE;
+  if (lstrcmpiW(name, s->cls) != 0) return TRUE;
+  s->found = wnd;
+  return FALSE;
 }
 
+HWND FindChild(HWND top, const wchar_t* cls) {
+  Search s{cls, nullptr};
+  EnumChildWindows(top, FindClass, reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
+// Moves the selection with the arrow keys: the control then tells its parent, in its own
+// process, exactly as for a click (a notification sent from here would not cross over).
 void SelectTab(HWND top, int index) {
-  HWND tabs = nullptr;
-  EnumChildWindows(top, FindTabs, reinterpret_cast<LPARAM>(&tabs));
+  HWND tabs = FindChild(top, L"TPageControl");
+  if (!tabs) tabs = FindChild(top, WC_TABCONTROLW);
   if (!tabs) return;
-  SendMessageW(tabs, TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
-  NMHDR n{tabs, static_cast<UINT_PTR>(GetDlgCtrlID(tabs)), static_cast<UINT>(TCN_SELCHANGE)};
-  SendMessageW(GetParent(tabs), WM_NOTIFY, n.idFrom, reinterpret_cast<LPARAM>(&n));
+  int current = static_cast<int>(SendMessageW(tabs, TCM_GETCURSEL, 0, 0));
+  for (; current < index; ++current) SendMessageW(tabs, WM_KEYDOWN, VK_RIGHT, 0);
+  for (; current > index; --current) SendMessageW(tabs, WM_KEYDOWN, VK_LEFT, 0);
 }
 
 }  // namespace
@@ -83,7 +96,15 @@ int wmain(int argc, wchar_t** argv) {
   DWORD timeout = argc > 3 && argv[3][0] != L'-' ? wcstoul(argv[3], nullptr, 10) : 30000;
   bool close = false;
   int tab = -1;
+  const wchar_t* click_class = nullptr;
+  int click_x = 0, click_y = 0;
   for (int i = 3; i < argc; ++i) {
+    if (std::wstring(argv[i]) == L"--click" && i + 3 < argc) {
+      click_class = argv[i + 1];
+      click_x = _wtoi(argv[i + 2]);
+      click_y = _wtoi(argv[i + 3]);
+      i += 3;
+    }
     if (std::wstring(argv[i]) == L"--close") close = true;
     if (std::wstring(argv[i]) == L"--tab" && i + 1 < argc) tab = _wtoi(argv[++i]);
   }
@@ -100,6 +121,12 @@ int wmain(int argc, wchar_t** argv) {
     return 1;
   }
   if (tab >= 0) SelectTab(wnd, tab);
+  if (click_class) {
+    if (HWND child = FindChild(wnd, click_class)) {
+      PostMessageW(child, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(click_x, click_y));
+      PostMessageW(child, WM_LBUTTONUP, 0, MAKELPARAM(click_x, click_y));
+    }
+  }
   // Let the program finish what it is doing, then wait for two identical pictures in a row.
   DWORD_PTR dummy;
   Shot last;
