@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the libFuzzer targets of the skin package readers, one after the other, each for the
 # given number of seconds. Builds the sanitizer build (build/fuzz, clang 14) when needed.
-# Usage: scripts/fuzz.sh SECONDS [TARGET...]   (targets: lzh_decode skin_archive skin_ini)
+# Usage: scripts/fuzz.sh SECONDS [TARGET...]   (default: every folder of fuzz/corpus/)
 # New inputs go to fuzz/corpus-run/ (not kept in git); the seeds in fuzz/corpus/ are read
 # only. Exits non-zero when a target finds a crash, a leak or a hang.
 set -euo pipefail
@@ -12,7 +12,10 @@ if [ $# -lt 1 ] || ! [[ $1 =~ ^[0-9]+$ ]]; then
 fi
 seconds=$1; shift
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(lzh_decode skin_archive skin_ini)
+# Every target has a seed folder of its own: those folders name the targets.
+if [ ${#targets[@]} -eq 0 ]; then
+  for d in "$top"/fuzz/corpus/*/; do targets+=("$(basename "$d")"); done
+fi
 
 build="$top/build/fuzz"
 if [ ! -f "$build/CMakeCache.txt" ]; then

@@ -411,9 +411,6 @@ void TWinControl::CreateParams(TCreateParams& p) {
 void TWinControl::CreateWnd() {
   TCreateParams p;
   CreateParams(p);
-  if (!(p.style & WS_CHILD) || !parent_) {
-    // Top-level windows have no parent to clip to.
-  }
   HINSTANCE inst = GetModuleHandleW(nullptr);
   WNDCLASSW existing{};
   if (!GetClassInfoW(inst, p.winClassName.c_str(), &existing)) {

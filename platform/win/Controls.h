@@ -204,7 +204,6 @@ class TWinControl : public TControl {
 
   TBevelKind BevelKind() const { return bevel_kind_; }
   void SetBevelKind(TBevelKind k);
-  TColor Brush() const { return Color(); }
   HBRUSH BrushHandle();
 
   void SetBounds(int left, int top, int width, int height) override;
