@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/core/TextConv.h"
+#include "skin/package/WinSkinIni.h"
 
 namespace qn::skin {
 

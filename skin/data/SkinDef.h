@@ -12,7 +12,12 @@
 
 #include "platform/core/BmpFile.h"
 #include "skin/package/SkinRead.h"
-#include "skin/package/WinSkinIni.h"
+
+namespace qn {
+// WinSkinIni.h is left to the users that read definitions: its assertion class shares its name
+// with the pixel routines' one, which ImgUtil.h brings into this namespace.
+class TQuickIni;
+}  // namespace qn
 
 namespace qn::skin {
 
