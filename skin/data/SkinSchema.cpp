@@ -22,6 +22,21 @@ void SetImage(TBitmap& bitmap, const TBmpImage& image) {
 
 void Empty(TBitmap& bitmap) { bitmap.SetSize(0, 0); }
 
+// The combo's pictures for right-to-left layouts: each frame mirrored where it stands, so
+// that frame k still shows state k.
+constexpr int kComboFrames = 4;
+void MirrorFrames(TBitmap& bitmap, int frames) {
+  pixel::TPixelView all = PixelView(bitmap);
+  if (all.Empty() || frames < 1) return;
+  const int fw = all.width / frames;
+  for (int k = 0; k < frames && fw > 0; ++k) {
+    pixel::TPixelView cell = all;
+    cell.width = fw;
+    cell.top = all.Pixel(k * fw, 0);
+    pixel::Mirror(cell);
+  }
+}
+
 // The fields every object reads, besides its name and images.
 void Assign(const TObjectDef& d, TDataSkinObject& o) {
   o.r = d.r;
@@ -151,7 +166,7 @@ void ReadObjects(TSkinReader& reader, const skin::TSkinDef& d, TSkinObjects& s) 
   // The button of right-to-left combos: the same picture, mirrored.
   if (s.combox && !s.combox->Map.Empty()) {
     s.combox->MaskMap.Assign(&s.combox->Map);
-    MirrorBitmap(s.combox->MaskMap);
+    MirrorFrames(s.combox->MaskMap, kComboFrames);
   }
   Fill(reader, s.ExtraImages, d.ExtraImages);
   Fill(reader, s.Header, d.Header);
@@ -205,7 +220,7 @@ void SetFrameCounts(const skin::TSkinDef& d, TSkinObjects& s) {
   set(s.tab, 5);
   if (s.Header && s.Header->frame == 0) s.Header->frame = 5;
   set(s.StatusBar, 3);
-  set(s.combox, 4);
+  set(s.combox, kComboFrames);
   set(s.Comboxborder, 4);
   set(s.HBar, 4);
   set(s.VBar, 4);
@@ -249,7 +264,7 @@ void BuildComboImages(TSkinObjects& s) {
   button.r.Left = 2;
   button.r.Right = b + 2;
   edge.Map.Assign(&result);
-  MirrorBitmap(edge.Map);
+  MirrorFrames(edge.Map, frames);
   edge.r.Left = b + 2;
   edge.r.Right = 2;
 }

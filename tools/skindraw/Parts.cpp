@@ -170,7 +170,7 @@ TPic TextBack(const TTheme& t) {
     p.RoundBox(0, 4, 40, ph, ph / 2, Darker(c, 0.3), Ramp(Lighter(c, 0.15), c, ph));
     return p;
   };
-  return Column({plaque(Lighter(t.titleTop, 0.25)), plaque(Lighter(t.titleTopIn, 0.15))});
+  return Column({plaque(Darker(t.titleBottom, 0.25)), plaque(Lighter(t.titleTopIn, 0.2))});
 }
 
 TPic PushButton(const TTheme& t, int w, int h) {
@@ -310,17 +310,20 @@ TPic ComboGlyph(const TTheme& t) {
 }
 
 TPic HeaderBar(const TTheme& t) {
+  // Headers carry the window-text colour, so they stay as light as the face whatever the
+  // controls look like.
   const int w = 40, h = 20;
   auto cell = [&](TRgb top, TRgb bottom) {
     TPic p(w, h);
     p.Gradient(0, 0, w, h, top, bottom);
-    p.HLine(0, h - 1, w, t.ctlEdge);
-    p.VLine(w - 1, 3, h - 6, t.ctlEdge);
+    p.HLine(0, h - 1, w, t.btnShadow);
+    p.VLine(w - 1, 3, h - 6, t.btnShadow);
     p.VLine(w - 2, 3, h - 6, Lighter(top, 0.5));
     return p;
   };
-  TPic normal = cell(t.ctlTop, t.ctlBottom);
-  return Row({normal, cell(t.hotTop, t.hotBottom), cell(t.pressTop, t.pressBottom), normal, normal});
+  TPic normal = cell(Lighter(t.face, 0.6), Darker(t.face, 0.03));
+  return Row({normal, cell(Lighter(t.face, 0.9), Lighter(t.face, 0.3)), cell(Darker(t.face, 0.08), Darker(t.face, 0.02)),
+              normal, normal});
 }
 
 TPic MenuItem(const TTheme& t) {

@@ -134,7 +134,8 @@ TEST_F(SkinSchemaTest, TheBuiltInSkinYieldsItsObjects) {
   EXPECT_EQ(s.Comboxborder->r.Left, b + 2);
   EXPECT_EQ(s.Comboxborder->r.Right, 2);
   EXPECT_EQ(Pixel(s.combox->Map, 10, 10), 0xFF00FF);  // the edit area is see-through
-  EXPECT_EQ(Pixel(s.Comboxborder->Map, 0, 10), Pixel(s.combox->Map, 199, 10));  // mirrored
+  // The right-to-left picture: each state mirrored in its own place.
+  for (int k = 0; k < 4; ++k) EXPECT_EQ(Pixel(s.Comboxborder->Map, 50 * k, 10), Pixel(s.combox->Map, 50 * k + 49, 10)) << k;
   EXPECT_EQ(s.comboxarrow->Map.Width(), 68);
   EXPECT_EQ(s.comboxarrow->Map.Height(), 17);
   EXPECT_EQ(s.comboxarrow->frame, 4);
@@ -221,18 +222,27 @@ TEST_F(SkinSchemaTest, OddSectionsGiveDefaults) {
 }
 
 TEST_F(SkinSchemaTest, AComboButtonAloneGivesTheArrowOnTheFace) {
+  // Four states of 2 x 4 pixels: magenta on the left, the state's colour on the right.
+  const uint8_t colours[4][3] = {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}, {10, 11, 12}};  // blue, green, red
   TBmpImage img;
   img.width = 8, img.height = 4, img.bits = 24;
-  for (int i = 0; i < 32; ++i) {
-    const bool magenta = i % 2 == 0;
-    img.bgr.insert(img.bgr.end(), {uint8_t(magenta ? 255 : 1), uint8_t(magenta ? 0 : 2), uint8_t(magenta ? 255 : 3)});
-  }
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 8; ++x) {
+      const uint8_t* c = colours[x / 2];
+      if (x % 2 == 0) img.bgr.insert(img.bgr.end(), {255, 0, 255});
+      else img.bgr.insert(img.bgr.end(), {c[0], c[1], c[2]});
+    }
   TSkinFixture f("[Colours]\r\nButtonFace=10 20 30\r\n[ComboButton]\r\nImage=btn.bmp\r\n",
                  {{"btn.bmp", EncodeBmp24(img)}});
   TSkinObjects& s = Load(f);
   ASSERT_TRUE(s.combox);
   EXPECT_EQ(s.combox->style, 0);
-  EXPECT_EQ(Pixel(s.combox->MaskMap, 7, 0), Pixel(s.combox->Map, 0, 0));  // mirrored copy
+  EXPECT_EQ(s.combox->frame, 4);
+  // The right-to-left button: every state mirrored where it stands.
+  for (int k = 0; k < 4; ++k) {
+    EXPECT_EQ(Pixel(s.combox->MaskMap, 2 * k, 0), Pixel(s.combox->Map, 2 * k + 1, 0)) << k;
+    EXPECT_EQ(Pixel(s.combox->MaskMap, 2 * k + 1, 0), 0xFF00FF) << k;
+  }
   ASSERT_TRUE(s.comboxarrow);
   EXPECT_EQ(s.comboxarrow->frame, 4);
   EXPECT_EQ(Pixel(s.comboxarrow->Map, 0, 0), 0x1E140A);  // magenta became the face
