@@ -1,0 +1,41 @@
+#include <algorithm>
+#include <vector>
+
+#include "platform/win/Regions.h"
+#include "skin/form/SkinDraw.h"
+
+namespace qn {
+
+TRegionHandle BitmapToRegion(TBitmap& image, int x_offset, int y_offset, TColor color, uint8_t red_tolerance,
+                             uint8_t green_tolerance, uint8_t blue_tolerance) {
+  try {
+    image.SetPixelFormat(TPixelFormat::pf32bit);
+  } catch (...) {  // out of resources: the caller gets no region
+    return {};
+  }
+  const COLORREF c = ColorToRGB(color);
+  const int r_lo = GetRValue(c), g_lo = GetGValue(c), b_lo = GetBValue(c);
+  const int r_hi = std::min(255, r_lo + red_tolerance), g_hi = std::min(255, g_lo + green_tolerance),
+            b_hi = std::min(255, b_lo + blue_tolerance);
+  // Rows are blue, green, red, unused.
+  auto cut = [&](const uint8_t* p) {
+    return p[2] >= r_lo && p[2] <= r_hi && p[1] >= g_lo && p[1] <= g_hi && p[0] >= b_lo && p[0] <= b_hi;
+  };
+  const int width = image.Width(), height = image.Height();
+  std::vector<RECT> runs;
+  for (int y = 0; y < height; ++y) {
+    const uint8_t* row = image.ScanLine(y);
+    if (!row) break;
+    int x = 0;
+    while (x < width) {
+      const int x0 = x;
+      while (x < width && !cut(row + x * 4)) ++x;
+      if (x > x0) runs.push_back({x0 + x_offset, y + y_offset, x + x_offset, y + y_offset + 1});
+      ++x;  // past the cut pixel that ended the run
+    }
+  }
+  // Built 2000 rectangles at a time (older systems refuse long lists) and joined.
+  return MakeRegionFromRects(runs);
+}
+
+}  // namespace qn
