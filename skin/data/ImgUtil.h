@@ -13,8 +13,6 @@
 
 namespace qn {
 
-using pixel::EAssertionFailed;
-
 // Magenta pixels take `color`; a system colour is resolved to its current value first.
 void ReplaceMagenta(TBitmap& bitmap, TColor color);
 void MirrorBitmap(TBitmap& bitmap);
@@ -30,7 +28,7 @@ TColor MixColors(TColor c1, TColor c2, int weight);
 int ColorSaturation(TColor color);
 
 // Index of the cached ramp of `count` plain colours from c1 towards c2; throws
-// EAssertionFailed ("Assertion failure", imgutil) when count < 1.
+// pixel::EAssertionFailed ("Assertion failure", imgutil) when count < 1.
 int GradientTable(int count, TColor c1, TColor c2);
 // The colours of a ramp returned by GradientTable; valid until 16 newer ramps were made.
 const std::vector<int32_t>& GradientColors(int index);

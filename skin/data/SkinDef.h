@@ -14,9 +14,7 @@
 #include "skin/package/SkinRead.h"
 
 namespace qn {
-// WinSkinIni.h is left to the users that read definitions: its assertion class shares its name
-// with the pixel routines' one, which ImgUtil.h brings into this namespace.
-class TQuickIni;
+class TQuickIni;  // WinSkinIni.h
 }  // namespace qn
 
 namespace qn::skin {

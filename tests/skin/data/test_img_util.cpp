@@ -109,7 +109,7 @@ TEST_F(ImgUtilTest, ColoursResolveSystemColoursThroughTheSystem) {
 }
 
 TEST_F(ImgUtilTest, GradientTableFailsItsAssertionBelowOne) {
-  EXPECT_THROW((void)GradientTable(0, clWhite, clBlack), EAssertionFailed);
+  EXPECT_THROW((void)GradientTable(0, clWhite, clBlack), pixel::EAssertionFailed);
   const std::vector<int32_t>& ramp = GradientColors(GradientTable(40, clWhite, 0x808080));
   ASSERT_EQ(ramp.size(), 40u);
   EXPECT_EQ(ramp.front(), clWhite);
