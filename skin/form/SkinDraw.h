@@ -75,7 +75,8 @@ void DrawParentImage(TControl* control, HDC dc);
 
 // The region of the image's pixels outside a colour range, moved by the offsets: a pixel is
 // cut away when red lies in color's red .. red + red_tolerance, and likewise green and blue.
-// The image is converted to 32-bit in place. Empty for an image without a kept pixel.
+// The image is converted to 32-bit in place. Empty for an image without a kept pixel; null
+// only when the system runs out of resources.
 TRegionHandle BitmapToRegion(TBitmap& image, int x_offset, int y_offset, TColor color, uint8_t red_tolerance,
                              uint8_t green_tolerance, uint8_t blue_tolerance);
 

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <new>
 #include <vector>
 
 #include "platform/win/Regions.h"
@@ -22,20 +23,24 @@ TRegionHandle BitmapToRegion(TBitmap& image, int x_offset, int y_offset, TColor 
     return p[2] >= r_lo && p[2] <= r_hi && p[1] >= g_lo && p[1] <= g_hi && p[0] >= b_lo && p[0] <= b_hi;
   };
   const int width = image.Width(), height = image.Height();
-  std::vector<RECT> runs;
-  for (int y = 0; y < height; ++y) {
-    const uint8_t* row = image.ScanLine(y);
-    if (!row) break;
-    int x = 0;
-    while (x < width) {
-      const int x0 = x;
-      while (x < width && !cut(row + x * 4)) ++x;
-      if (x > x0) runs.push_back({x0 + x_offset, y + y_offset, x + x_offset, y + y_offset + 1});
-      ++x;  // past the cut pixel that ended the run
+  try {
+    std::vector<RECT> runs;
+    for (int y = 0; y < height; ++y) {
+      const uint8_t* row = image.ScanLine(y);
+      if (!row) break;
+      int x = 0;
+      while (x < width) {
+        const int x0 = x;
+        while (x < width && !cut(row + x * 4)) ++x;
+        if (x > x0) runs.push_back({x0 + x_offset, y + y_offset, x + x_offset, y + y_offset + 1});
+        ++x;  // past the cut pixel that ended the run
+      }
     }
+    // Built 2000 rectangles at a time (older systems refuse long lists) and joined.
+    return MakeRegionFromRects(runs);
+  } catch (const std::bad_alloc&) {
+    return {};
   }
-  // Built 2000 rectangles at a time (older systems refuse long lists) and joined.
-  return MakeRegionFromRects(runs);
 }
 
 }  // namespace qn
