@@ -2,12 +2,15 @@
 #include <windows.h>
 
 #include "app/Unit1.h"
+#include "skin/data/WinSkinData.h"
+#include "skin/manager/WinSkinDlg.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   using namespace qn;
   InitApplication();
   RegisterControlClasses();
   RegisterDataClasses();
+  RegisterSkinClasses();
   RegisterComponentClass(TForm1::StaticClass());
   try {
     Application->Initialize();
@@ -18,5 +21,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     Application->HandleException(&e);
   }
   DoneApplication();
+  FreeSkinManager();
   return 0;
 }

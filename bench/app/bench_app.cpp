@@ -8,6 +8,8 @@
 
 #include "app/DataFile.h"
 #include "app/Unit1.h"
+#include "skin/data/WinSkinData.h"
+#include "skin/manager/WinSkinDlg.h"
 #include "platform/core/TextConv.h"
 
 namespace {
@@ -61,6 +63,7 @@ int main() {
   InitApplication();
   RegisterControlClasses();
   RegisterDataClasses();
+  RegisterSkinClasses();
   RegisterComponentClass(TForm1::StaticClass());
   Application->SetTitle(L"青囊珍藏查询 V1.0");
   Application->MessageBoxHook = [](const std::wstring&, const std::wstring&, UINT) { return IDOK; };
@@ -81,5 +84,6 @@ int main() {
   std::printf("search_empty_db: %.3f ms\n", eq);
   std::printf("search_all_records: %.3f ms  ratio %.2f to search_empty_db  (one frame: 16 ms)\n", fq, fq / eq);
   DoneApplication();
+  FreeSkinManager();
   return fq < 16.0 ? 0 : 1;
 }

@@ -9,6 +9,8 @@
 #include "app/DataFile.h"
 #include "app/RecordText.h"
 #include "app/Unit1.h"
+#include "skin/data/WinSkinData.h"
+#include "skin/manager/WinSkinDlg.h"
 #include "platform/win/Shell.h"
 #include "platform/win/WinUtil.h"
 
@@ -81,6 +83,7 @@ class AppTest : public ::testing::Test {
     InitApplication();
     RegisterControlClasses();
     RegisterDataClasses();
+    RegisterSkinClasses();
     RegisterComponentClass(TForm1::StaticClass());
     Application->SetTitle(L"青囊珍藏查询 V1.0");
     Application->MessageBoxHook = [this](const std::wstring& text, const std::wstring&, UINT) {
@@ -93,6 +96,7 @@ class AppTest : public ::testing::Test {
   void TearDown() override {
     SetShellOpenHook(nullptr);
     DoneApplication();
+    FreeSkinManager();
     Form1 = nullptr;
     RemoveAnythingAt(DataFilePath());
   }
@@ -155,6 +159,14 @@ TEST_F(AppTest, NormalStartListsEveryRecordByTitle) {
   EXPECT_EQ(Records(), total);
   EXPECT_TRUE(boxes.empty());
   ExpectTitleColumnOnly();
+  // The window's skin came with it: loaded while the form was read, skinning switched on.
+  auto* skin = form->Find<TSkinData>("SkinData1");
+  ASSERT_NE(skin, nullptr);
+  EXPECT_FALSE(skin->Empty());
+  EXPECT_TRUE(skin->Active());
+  EXPECT_EQ(skin->Skin3rd().size(), 118u);
+  ASSERT_NE(SkinManager(), nullptr);
+  EXPECT_TRUE(SkinManager()->active);
   RECT c = HwndClientRect(form->Handle());
   EXPECT_EQ(c.right, 665);
   EXPECT_EQ(c.bottom, 612);
