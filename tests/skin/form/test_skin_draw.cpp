@@ -208,7 +208,8 @@ TEST(FrameCenter, CentredUnscaledOverhangingEvenly) {
       for (int col = 0; col < c.fw; ++col) frame[r][col] = FramePixel(2, col, r);
     const Rows want = OnBackground(30, 30, c.at.x, c.at.y, frame);
     for (const TFormatCase& f : kFormats) {
-      auto image = MakeImage(2 * c.fw + 1, c.fh, f.format, [&](int x, int y) { return FramePixel(x / c.fw + 1, x % c.fw, y); });
+      auto image = MakeImage(2 * c.fw + 1, c.fh, f.format,
+                             [&](int x, int y) { return FramePixel(x / c.fw + 1, x % c.fw, y); });
       for (bool transparent : {false, true}) {
         SCOPED_TRACE(std::string(c.name) + ", " + f.name + (transparent ? ", transparent" : ""));
         auto target = MakeTarget(30, 30);

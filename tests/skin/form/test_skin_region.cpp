@@ -19,7 +19,8 @@ TRegionHandle OneCall(const std::vector<RECT>& rects) {
   head->rcBound = {0, 0, 0, 0};
   for (const RECT& r : rects) UnionRect(&head->rcBound, &head->rcBound, &r);
   if (!rects.empty()) memcpy(data.data() + sizeof(RGNDATAHEADER), rects.data(), rects.size() * sizeof(RECT));
-  return TRegionHandle(ExtCreateRegion(nullptr, static_cast<DWORD>(data.size()), reinterpret_cast<RGNDATA*>(data.data())));
+  auto* rgn_data = reinterpret_cast<RGNDATA*>(data.data());
+  return TRegionHandle(ExtCreateRegion(nullptr, static_cast<DWORD>(data.size()), rgn_data));
 }
 
 bool IsEmpty(HRGN rgn) {
@@ -48,7 +49,8 @@ TEST(BitmapToRegion, ColoursInTheRangeAreCut) {
   };
   for (const TCase& c : cases) {
     // The pixel between two opaque ones: cut, it splits the row in two runs.
-    auto image = MakeImage(3, 1, TPixelFormat::pf24bit, [&](int x, int) { return x == 1 ? c.pixel : TColor{0x808080}; });
+    auto image =
+        MakeImage(3, 1, TPixelFormat::pf24bit, [&](int x, int) { return x == 1 ? c.pixel : TColor{0x808080}; });
     TRegionHandle got = BitmapToRegion(*image, 0, 0, c.colour, c.red, c.green, c.blue);
     ASSERT_TRUE(got) << c.name;
     TRegionHandle want = c.cut ? OneCall({{0, 0, 1, 1}, {2, 0, 3, 1}}) : OneCall({{0, 0, 3, 1}});

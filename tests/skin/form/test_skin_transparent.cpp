@@ -105,12 +105,14 @@ TEST(FrameCount, BelowOneDrawsAsOne) {
     const char* name;
     std::function<void(TBitmap& target, int count)> draw;
   } routines[] = {
-      {"DrawSkinRect", [&](TBitmap& t, int n) { DrawSkinRect(t.DC(), dest, *image, margins, 1, n, false, true, false); }},
+      {"DrawSkinRect",
+       [&](TBitmap& t, int n) { DrawSkinRect(t.DC(), dest, *image, margins, 1, n, false, true, false); }},
       {"DrawSkinRect vertical",
        [&](TBitmap& t, int n) { DrawSkinRect(t.DC(), dest, *image, margins, 1, n, true, false, true); }},
       {"MakeSkinBitmap",
        [&](TBitmap& t, int n) { MakeSkinBitmap(dest, *image, margins, 1, n, false, false)->Draw(t.DC(), 1, 1); }},
-      {"DrawSkinStripH", [&](TBitmap& t, int n) { DrawSkinStripH(t.Canvas(), dest, *image, margins, 1, n, false, false); }},
+      {"DrawSkinStripH",
+       [&](TBitmap& t, int n) { DrawSkinStripH(t.Canvas(), dest, *image, margins, 1, n, false, false); }},
       {"DrawSkinBarH", [&](TBitmap& t, int n) { DrawSkinBarH(t.DC(), dest, *image, margins, 1, n, false, true); }},
       {"DrawSkinFrame", [&](TBitmap& t, int n) { DrawSkinFrame(t.DC(), dest, *image, 1, n, false); }},
       {"DrawSkinFrameCenter", [&](TBitmap& t, int n) { DrawSkinFrameCenter(t.DC(), dest, *image, 1, n, true); }},
@@ -133,7 +135,8 @@ void DrawEverything() {
   auto target = MakeTarget(40, 30);
   const RECT dest{2, 2, 38, 20}, margins{3, 2, 3, 2};
   for (const TFormatCase& f : kFormats) {
-    auto image = MakeImage(20, 8, f.format, [](int x, int y) { return (x + y) % 5 ? RGB(x * 9, y * 20, 50) : kMagenta; });
+    auto image =
+        MakeImage(20, 8, f.format, [](int x, int y) { return (x + y) % 5 ? RGB(x * 9, y * 20, 50) : kMagenta; });
     for (TTransparentMethod m : {TTransparentMethod::tmMaskBlt, TTransparentMethod::tmThreeBlits}) {
       SetTransparentMethod(m);
       for (bool flag : {false, true}) {
