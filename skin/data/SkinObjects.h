@@ -65,6 +65,9 @@ class TDataSkinBoxLabel : public TDataSkinObject {
   int32_t LeftShift = 0, RightShift = 0, Alignment = 0;
 };
 
+// A skin object's margins as the drawing routines take them.
+inline RECT MarginRect(const TMargins& m) { return RECT{m.Left, m.Top, m.Right, m.Bottom}; }
+
 template <class T>
 using THolder = std::unique_ptr<T>;
 

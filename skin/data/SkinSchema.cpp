@@ -3,7 +3,7 @@
 #include "platform/win/Blit.h"
 #include "platform/win/Resources.h"
 #include "skin/data/ImgUtil.h"
-#include "skin/data/SkinDraw.h"
+#include "skin/form/SkinDraw.h"
 
 namespace qn {
 
@@ -251,9 +251,9 @@ void BuildComboImages(TSkinObjects& s) {
   for (int k = 1; k <= frames; ++k) {
     // Each state starts see-through, so that no state shows through another's holes.
     FillRect(work.DC(), &cell, magenta.Get());
-    DrawSkinRect(work.DC(), cell, edge.Map, edge.r, k, frames, edge.trans, 0, false);
-    DrawSkinRect(work.DC(), part, button.Map, button.r, k, button.frame, 1, 0, false);
-    if (s.ExtraImages) DrawSkinFrameCenter(work.DC(), part, s.ExtraImages->Map, k, s.ExtraImages->frame, 1);
+    DrawSkinRect(work.DC(), cell, edge.Map, MarginRect(edge.r), k, frames, edge.trans != 0, false, false);
+    DrawSkinRect(work.DC(), part, button.Map, MarginRect(button.r), k, button.frame, true, false, false);
+    if (s.ExtraImages) DrawSkinFrameCenter(work.DC(), part, s.ExtraImages->Map, k, s.ExtraImages->frame, true);
     const RECT edit{2, 2, 49 - b, 18};
     FillRect(work.DC(), &edit, magenta.Get());
     Blit(result.DC(), kComboCellWidth * (k - 1), 0, kComboCellWidth, kComboCellHeight, work.DC(), 0, 0);

@@ -1,7 +1,7 @@
 #include "tools/contactsheet/Preview.h"
 
 #include "platform/win/Blit.h"
-#include "skin/data/SkinDraw.h"
+#include "skin/form/SkinDraw.h"
 
 namespace qn::sheet {
 
@@ -29,13 +29,13 @@ int TextWidth(HDC dc, const wchar_t* s) {
 
 // Frame `frame` of the object nine-sliced over r, as most painters draw it.
 void Nine(HDC dc, const RECT& r, TDataSkinObject* o, int frame, bool vertical = false) {
-  if (Has(o)) DrawSkinRect(dc, r, o->Map, o->r, frame, Frames(*o), o->trans, o->Tile, vertical);
+  if (Has(o)) DrawSkinRect(dc, r, o->Map, MarginRect(o->r), frame, Frames(*o), o->trans != 0, o->Tile != 0, vertical);
 }
 
 // The frame stretched whole over r, magenta left out.
 void Whole(HDC dc, const RECT& r, TDataSkinObject* o, int frame, TBitmap* image = nullptr) {
   TBitmap& map = image ? *image : o->Map;
-  if (o && !map.Empty()) DrawSkinFrame(dc, r, map, frame, Frames(*o), 1);
+  if (o && !map.Empty()) DrawSkinFrame(dc, r, map, frame, Frames(*o), true);
 }
 
 TColor TextColour(const TSkinObjects& s, bool flag, TColor colour) { return flag ? colour : s.Colors[skin::kcButtonText]; }
@@ -56,9 +56,9 @@ void DrawScrollBar(HDC dc, TSkinObjects& s, RECT r, bool vertical) {
     first.right = r.left + t, second.left = r.right - t, track.left += t, track.right -= t;
   }
   TDataSkinObject* bar = vertical ? s.VBar.get() : s.HBar.get();
-  if (Has(bar)) DrawSkinRect(dc, track, bar->Map, bar->r, 1, 4, bar->trans, bar->Tile, false);
-  DrawSkinFrame(dc, first, s.SArrow->Map, vertical ? 9 : 1, 23, 1);
-  DrawSkinFrame(dc, second, s.SArrow->Map, vertical ? 13 : 8, 23, 1);  // the second one hot
+  if (Has(bar)) DrawSkinRect(dc, track, bar->Map, MarginRect(bar->r), 1, 4, bar->trans != 0, bar->Tile != 0, false);
+  DrawSkinFrame(dc, first, s.SArrow->Map, vertical ? 9 : 1, 23, true);
+  DrawSkinFrame(dc, second, s.SArrow->Map, vertical ? 13 : 8, 23, true);  // the second one hot
   TDataSkinObject* thumb = vertical ? s.VSlider.get() : s.HSlider.get();
   RECT th = track;
   const int len = vertical ? track.bottom - track.top : track.right - track.left;
@@ -67,10 +67,10 @@ void DrawScrollBar(HDC dc, TSkinObjects& s, RECT r, bool vertical) {
   } else {
     th.left = track.left + len / 4, th.right = th.left + len / 3;
   }
-  if (Has(thumb)) DrawSkinRect(dc, th, thumb->Map, thumb->r, 1, Frames(*thumb), thumb->trans, 0, false);
+  if (Has(thumb)) DrawSkinRect(dc, th, thumb->Map, MarginRect(thumb->r), 1, Frames(*thumb), thumb->trans != 0, false, false);
   const int g = s.SArrow->Map.Height(), o = ((vertical ? th.bottom - th.top : th.right - th.left) - g) / 2;
   RECT grip = vertical ? RECT{th.left, th.top + o, th.right, th.top + o + g} : RECT{th.left + o, th.top, th.left + o + g, th.bottom};
-  DrawSkinFrame(dc, grip, s.SArrow->Map, vertical ? 20 : 17, 23, 1);
+  DrawSkinFrame(dc, grip, s.SArrow->Map, vertical ? 20 : 17, 23, true);
 }
 
 }  // namespace
@@ -90,7 +90,7 @@ void DrawPreview(HDC dc, int x, int y, int w, int h, TSkinObjects& s, HFONT font
   // Frame: sides the full height, top and bottom between them; active frames.
   auto border = [&](TDataSkinBorder& o, RECT r, bool vertical) {
     if (o.Map.Empty()) return;
-    auto bmp = MakeSkinBitmap(r, o.Map, o.r, 1, Frames(o), o.Tile != 1, vertical);
+    auto bmp = MakeSkinBitmap(r, o.Map, MarginRect(o.r), 1, Frames(o), o.Tile != 1, vertical);
     Blit(wd, r.left, r.top, bmp->Width(), bmp->Height(), bmp->DC(), 0, 0);
   };
   border(left, {0, 0, bl, h}, false);
@@ -104,7 +104,13 @@ void DrawPreview(HDC dc, int x, int y, int w, int h, TSkinObjects& s, HFONT font
   const int rw = w - bl - br, tw = TextWidth(wd, caption) + title.backleft + title.backright;
   int tx = title.Aligment == 1 ? (rw - tw) / 2 : title.Aligment == 2 ? rw - title.r.Right - tw : title.r.Left;
   RECT tr{bl + tx, 0, bl + tx + tw, bt};
-  if (!title.Map.Empty()) DrawSkinRect(wd, tr, title.Map, {title.backleft, 0, title.backright, 0}, 1, 2, 1, 0, true);
+  if (!title.Map.Empty() && tw > 0 && bt > 0) {
+    // The plaque is composed apart, so that the strip routine's canvas leaves this DC's font be.
+    TBitmap plaque(tw, bt);
+    Fill(plaque.DC(), {0, 0, tw, bt}, kSkinTransparent);
+    DrawSkinStripH(plaque.Canvas(), {0, 0, tw, bt}, title.Map, {title.backleft, 0, title.backright, 0}, 1, 2, true, true);
+    DrawTransparent(wd, tr, plaque, kSkinTransparent);
+  }
   tr.left += title.backleft, tr.right -= title.backright;
   Text(wd, tr, caption, s.Colors[skin::kcTitleTextActive], DT_SINGLELINE | DT_VCENTER | DT_LEFT);
 
@@ -118,7 +124,7 @@ void DrawPreview(HDC dc, int x, int y, int w, int h, TSkinObjects& s, HFONT font
   // Menu bar with three entries, the MDI buttons at its right.
   RECT mr{bl, bt, w - br, bt + menuH};
   if (Has(s.Menubar.get())) {
-    DrawSkinRect(wd, mr, s.Menubar->Map, s.Menubar->r, 1, 2, 0, 0, true);
+    DrawSkinRect(wd, mr, s.Menubar->Map, MarginRect(s.Menubar->r), 1, 2, false, false, true);
   } else {
     Fill(wd, mr, s.Colors[skin::kcMenubar]);
   }
@@ -148,9 +154,9 @@ void DrawPreview(HDC dc, int x, int y, int w, int h, TSkinObjects& s, HFONT font
   // Tabs over their pane.
   RECT pane{c.left + 8, c.top + 8 + 21, c.left + 218, c.top + 8 + 21 + 110};
   if (s.tab && s.tab->style == 0 && !s.tab->MaskMap.Empty()) {
-    DrawSkinRect(wd, pane, s.tab->MaskMap, {4, 5, 4, 4}, 1, 1, 0, 0, false);
+    DrawSkinRect(wd, pane, s.tab->MaskMap, {4, 5, 4, 4}, 1, 1, false, false, false);
   } else if (Has(s.TabSheet.get())) {
-    DrawSkinRect(wd, pane, s.TabSheet->Map, s.TabSheet->r, 1, 1, 0, 0, false);
+    DrawSkinRect(wd, pane, s.TabSheet->Map, MarginRect(s.TabSheet->r), 1, 1, false, false, false);
   }
   if (Has(s.tab.get())) {
     RECT t1{pane.left, c.top + 8, pane.left + 70, pane.top + 1}, t2{t1.right, t1.top + 2, t1.right + 60, pane.top};
@@ -168,24 +174,24 @@ void DrawPreview(HDC dc, int x, int y, int w, int h, TSkinObjects& s, HFONT font
   auto cell = [&](TBitmap& strip, int cells, int index, int cx, int cy, const wchar_t* label) {
     if (strip.Empty()) return;
     const int cw = strip.Width() / std::max(cells, 1);
-    DrawSkinFrame(wd, {cx, cy, cx + cw, cy + strip.Height()}, strip, index, cells, 1);
+    DrawSkinFrame(wd, {cx, cy, cx + cw, cy + strip.Height()}, strip, index, cells, true);
     Text(wd, {cx + cw + 4, cy - 2, cx + 90, cy + strip.Height() + 2}, label, s.Colors[skin::kcWindowText], DT_SINGLELINE | DT_VCENTER | DT_LEFT);
   };
   cell(button.CheckMap, button.checkframe, 2, b1.left, b1.bottom + 10, L"Checked");
   cell(button.RadioMap, button.radioframe, 2, b2.left, b1.bottom + 10, L"Chosen");
   RECT combo{b1.left, b1.bottom + 34, b1.left + 130, b1.bottom + 55};
-  if (s.combox && s.combox->style == 2) DrawSkinRect(wd, combo, s.combox->Map, s.combox->r, 1, Frames(*s.combox), 1, 0, false);
+  if (s.combox && s.combox->style == 2) DrawSkinRect(wd, combo, s.combox->Map, MarginRect(s.combox->r), 1, Frames(*s.combox), true, false, false);
   Text(wd, {combo.left + 5, combo.top, combo.right, combo.bottom}, L"Wine", s.Colors[skin::kcWindowText], DT_SINGLELINE | DT_VCENTER | DT_LEFT);
   if (s.VSpin && !s.VSpin->Map.Empty()) {
     const int sw = s.VSpin->Map.Width() / Frames(*s.VSpin), sh = s.VSpin->Map.Height();
     RECT up{combo.right + 6, combo.top, combo.right + 6 + sw, combo.top + sh}, down{up.left, up.bottom, up.right, up.bottom + sh};
-    DrawSkinFrame(wd, up, s.VSpin->Map, 1, Frames(*s.VSpin), 1);
-    DrawSkinFrame(wd, down, s.VSpin->Map, 5, Frames(*s.VSpin), 1);
+    DrawSkinFrame(wd, up, s.VSpin->Map, 1, Frames(*s.VSpin), true);
+    DrawSkinFrame(wd, down, s.VSpin->Map, 5, Frames(*s.VSpin), true);
     if (!s.VSpin->MaskMap.Empty()) {
       const int gw = s.VSpin->MaskMap.Width() / Frames(*s.VSpin), gh = s.VSpin->MaskMap.Height();
       for (auto [r, f] : {std::pair{up, 1}, std::pair{down, 5}}) {
         const int gx = r.left + (sw - gw) / 2, gy = r.top + (sh - gh) / 2;
-        DrawSkinFrame(wd, {gx, gy, gx + gw, gy + gh}, s.VSpin->MaskMap, f, Frames(*s.VSpin), 1);
+        DrawSkinFrame(wd, {gx, gy, gx + gw, gy + gh}, s.VSpin->MaskMap, f, Frames(*s.VSpin), true);
       }
     }
   }
@@ -196,9 +202,9 @@ void DrawPreview(HDC dc, int x, int y, int w, int h, TSkinObjects& s, HFONT font
   if (Has(s.progress.get())) {
     TDataSkinBorder& p = *s.progress;
     const int frames = p.style == 1 ? 1 : 2;
-    DrawSkinRect(wd, pr, p.Map, p.r, 1, frames, 1, p.Tile, false);
+    DrawSkinRect(wd, pr, p.Map, MarginRect(p.r), 1, frames, true, p.Tile != 0, false);
     if (frames == 2) {
-      DrawSkinRect(wd, done, p.Map, p.r, 2, 2, 1, p.Tile, false);
+      DrawSkinRect(wd, done, p.Map, MarginRect(p.r), 2, 2, true, p.Tile != 0, false);
     } else if (Has(s.progresschunk.get())) {
       const int cw = s.progresschunk->Map.Width() / Frames(*s.progresschunk);
       for (int cx = done.left + 2; cx + cw <= done.right; cx += cw)
@@ -209,7 +215,7 @@ void DrawPreview(HDC dc, int x, int y, int w, int h, TSkinObjects& s, HFONT font
     TDataSkinObject& t = *s.TrackBar;
     const int th = t.Map.Height(), ty = pr.bottom + 14;
     RECT channel{pr.left, ty, pr.right, ty + th};
-    DrawSkinRect(wd, channel, t.Map, {t.r.Left, 0, t.r.Right, 0}, 1, 1, 0, 0, false);
+    DrawSkinRect(wd, channel, t.Map, {t.r.Left, 0, t.r.Right, 0}, 1, 1, false, false, false);
     if (Has(s.TrackHorz.get())) {
       const int fw = s.TrackHorz->Map.Width() / Frames(*s.TrackHorz), fh = s.TrackHorz->Map.Height();
       const int kx = channel.left + 60, ky = ty + th / 2 - fh / 2;
@@ -238,7 +244,7 @@ void DrawPreview(HDC dc, int x, int y, int w, int h, TSkinObjects& s, HFONT font
   DrawScrollBar(wd, s, {list.right - t, list.top, list.right, list.bottom - t}, true);
   DrawScrollBar(wd, s, {list.left, list.bottom - t, list.right - t, list.bottom}, false);
 
-  DrawTransparent(dc, {x, y, x + w, y + h}, win, skin::kMagenta);
+  DrawTransparent(dc, {x, y, x + w, y + h}, win, kSkinTransparent);
 }
 
 }  // namespace qn::sheet

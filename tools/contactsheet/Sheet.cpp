@@ -5,12 +5,23 @@
 #include <vector>
 
 #include "platform/win/Blit.h"
-#include "skin/data/SkinDraw.h"
+#include "skin/form/SkinDraw.h"
 #include "tools/contactsheet/Preview.h"
 
 namespace qn::sheet {
 
 namespace {
+
+// Frame `index` of `count` (at least 1) frames side by side, or stacked.
+RECT SkinFrameRect(const TBitmap& image, int index, int count, bool vertical) {
+  count = std::max(count, 1);
+  if (vertical) {
+    const int fh = image.Height() / count;
+    return RECT{0, (index - 1) * fh, image.Width(), index * fh};
+  }
+  const int fw = image.Width() / count;
+  return RECT{(index - 1) * fw, 0, index * fw, image.Height()};
+}
 
 constexpr int kWidth = 980, kMargin = 10, kGap = 8, kLabel = 15, kNumber = 13;
 constexpr TColor kBack = 0xF4F4F4, kInk = 0x202020, kGuide = 0xC0A000, kFaint = 0x808080;
@@ -136,7 +147,7 @@ class TSheetPainter {
         const RECT src = SkinFrameRect(*e.image, k, e.frames, e.vertical);
         TBitmap frame(fw * scale, fh * scale);
         StretchBlit(frame.DC(), {0, 0, frame.Width(), frame.Height()}, e.image->DC(), src);
-        DrawTransparent(dc_, cell, frame, skin::kMagenta);
+        DrawTransparent(dc_, cell, frame, kSkinTransparent);
       }
       Guides(cell, fw, fh, e.margins, scale);
       Text(x, cell.bottom + 1, Num(k), kFaint);

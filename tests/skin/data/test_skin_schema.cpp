@@ -2,6 +2,7 @@
 
 #include "platform/win/GdiObjects.h"
 #include "skin/data/SkinSchema.h"
+#include "skin/form/SkinDraw.h"
 #include "tests/skin/data/SkinFixture.h"
 
 namespace qn {
@@ -33,9 +34,15 @@ const std::string kBuiltin = std::string(QN_SKIN_DIR) + "/builtin.skn";
 
 class SkinSchemaTest : public ::testing::Test {
  protected:
-  void SetUp() override { gdi_ = LiveGdiHandles(); }
+  // The drawing routines keep buffers between calls until DoneSkinDraw; they are not the
+  // loader's to count.
+  void SetUp() override {
+    DoneSkinDraw();
+    gdi_ = LiveGdiHandles();
+  }
   void TearDown() override {
     skin.reset();
+    DoneSkinDraw();
     EXPECT_EQ(LiveGdiHandles(), gdi_) << "GDI objects left behind";
   }
   TSkinObjects& Load(TSkinFixture& f) {
@@ -185,6 +192,7 @@ TEST_F(SkinSchemaTest, LoadingAndClearingReturnEveryGdiObject) {
     EXPECT_EQ(LiveGdiHandles(), once);
   }
   skin->Clear();
+  DoneSkinDraw();
   EXPECT_EQ(LiveGdiHandles(), gdi_) << "a cleared holder still holds GDI objects";
 }
 
