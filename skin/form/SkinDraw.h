@@ -9,9 +9,9 @@
 // 1 is taken as 1. Margins are widths, not coordinates: left, top, right and bottom are the
 // sizes of the frame's fixed borders; negative ones count as 0.
 //
-// Every routine accepts 24-bit, 32-bit and device images alike. What they build and keep is
-// device-compatible, the format the screen takes fastest. No routine reports errors: what the
-// system refuses is not drawn.
+// An inverted dest (right < left or bottom < top) draws nothing. Every routine accepts 24-bit,
+// 32-bit and device images alike. What they build and keep is device-compatible, the format
+// the screen takes fastest. No routine reports errors: what the system refuses is not drawn.
 #pragma once
 
 #include <windows.h>
@@ -30,9 +30,10 @@ namespace qn {
 constexpr TColor kSkinTransparent = clFuchsia;  // 0xFF00FF
 
 // Frame `frame_index` nine-sliced onto dest: corners copied, left and right edges stretched
-// vertically, top and bottom edges horizontally, the centre stretched (or tiled). Margins that
-// do not fit dest on an axis (left + right wider than dest) are dropped on that axis. Nothing
-// for an inverted dest; magenta is left out when `transparent`.
+// vertically, top and bottom edges horizontally, the centre stretched (or tiled, its last tiles
+// covered by the right and bottom borders). Margins that do not fit dest on an axis (left +
+// right wider than dest) are dropped on that axis, where the frame's whole width (height) then
+// fills dest as the centre does. Magenta is left out when `transparent`.
 void DrawSkinRect(HDC dc, const RECT& dest, TBitmap& image, const RECT& margins, int frame_index, int frame_count,
                   bool transparent, bool tile, bool vertical);
 
