@@ -98,7 +98,7 @@ TEST_F(Transparent, OnlyTheImageIsCopiedAndAnyColourCanBeLeftOut) {
 // ---- Frame counts below 1 ----
 
 TEST(FrameCount, BelowOneDrawsAsOne) {
-  // Three colour bands across the image, so that a frame of any width shows which part it took.
+  // Each pixel its own colour, so that a frame of any width shows which part it took.
   auto image = MakeImage(12, 6, TPixelFormat::pfDevice, [](int x, int y) { return RGB(20 * x, 40 * y, 99); });
   const RECT dest{1, 1, 15, 9}, margins{3, 2, 4, 1};
   struct TRoutine {
