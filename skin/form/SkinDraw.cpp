@@ -234,6 +234,13 @@ void DrawSkinFrameCenter(HDC dc, const RECT& dest, TBitmap& image, int frame_ind
   Deliver(dc, x, y, f.w, f.h, buffer.DC(), transparent);
 }
 
+void DrawTransparent(HDC dc, const RECT& dest, TBitmap& image, TColor transparent_color) {
+  if (Inverted(dest) || image.Empty()) return;
+  // Beyond the image there is nothing to copy; the target keeps its pixels there.
+  const int w = std::min(Width(dest), image.Width()), h = std::min(Height(dest), image.Height());
+  TransparentCopy(dc, dest.left, dest.top, w, h, image.DC(), 0, 0, ColorToRGB(transparent_color));
+}
+
 void TileDraw(TCanvas& canvas, const RECT& dest, TBitmap& image, const RECT& source) {
   HDC dc = canvas.Handle();
   if (!dc) return;
