@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <vector>
 
 #include "skin/form/SkinBlit.h"
 
@@ -144,15 +145,63 @@ void Deliver(HDC dc, int x, int y, int w, int h, HDC src, bool transparent) {
 
 }  // namespace
 
-std::unique_ptr<TBitmap> MakeSkinBitmap(const RECT& dest, TBitmap& image, const RECT& margins, int frame_index,
-                                        int frame_count, bool tile, bool vertical) {
-  const int w = Width(dest), h = Height(dest);
-  std::unique_ptr<TBitmap> result;
-  try {
-    result = std::make_unique<TBitmap>(w, h, TPixelFormat::pfDevice);
-  } catch (...) {
-    return std::make_unique<TBitmap>();
+namespace {
+
+// Pictures given back by their owners, ready for the next one of the same size.
+struct TRecyclePool {
+  std::vector<std::unique_ptr<TBitmap>> free;
+  bool closed = false;
+  ~TRecyclePool() { closed = true; }
+};
+constexpr size_t kRecycled = 8;
+
+TRecyclePool& RecyclePool() {
+  static TRecyclePool pool;
+  return pool;
+}
+
+std::unique_ptr<TBitmap> TakeRecycled(int w, int h) {
+  auto& free = RecyclePool().free;
+  for (auto it = free.begin(); it != free.end(); ++it) {
+    if ((*it)->Width() == w && (*it)->Height() == h) {
+      std::unique_ptr<TBitmap> b = std::move(*it);
+      free.erase(it);
+      // Black, as a new device bitmap is: a picture from an empty image stays black.
+      PatBlt(b->DC(), 0, 0, w, h, BLACKNESS);
+      return b;
+    }
   }
+  return nullptr;
+}
+
+}  // namespace
+
+void TSkinBitmapRecycler::operator()(TBitmap* bitmap) const {
+  TRecyclePool& pool = RecyclePool();
+  if (!bitmap) return;
+  if (pool.closed || bitmap->Empty() || bitmap->PixelFormat() != TPixelFormat::pfDevice ||
+      pool.free.size() >= kRecycled) {
+    delete bitmap;
+    return;
+  }
+  bitmap->SetTransparent(false);
+  pool.free.emplace_back(bitmap);
+}
+
+void ReleaseRecycledBitmaps() { RecyclePool().free.clear(); }
+
+TSkinBitmap MakeSkinBitmap(const RECT& dest, TBitmap& image, const RECT& margins, int frame_index, int frame_count,
+                           bool tile, bool vertical) {
+  const int w = Width(dest), h = Height(dest);
+  std::unique_ptr<TBitmap> made = TakeRecycled(w, h);
+  if (!made) {
+    try {
+      made = std::make_unique<TBitmap>(w, h, TPixelFormat::pfDevice);
+    } catch (...) {
+      made = std::make_unique<TBitmap>();
+    }
+  }
+  TSkinBitmap result(made.release());
   if (result->Empty()) return result;
   HDC dc = result->DC();
   SetStretchBltMode(dc, COLORONCOLOR);

@@ -37,10 +37,18 @@ constexpr TColor kSkinTransparent = clFuchsia;  // 0xFF00FF
 void DrawSkinRect(HDC dc, const RECT& dest, TBitmap& image, const RECT& margins, int frame_index, int frame_count,
                   bool transparent, bool tile, bool vertical);
 
-// The picture DrawSkinRect draws, as a new device bitmap of dest's size (only the size of dest
-// counts); an empty bitmap when the system cannot make one.
-std::unique_ptr<TBitmap> MakeSkinBitmap(const RECT& dest, TBitmap& image, const RECT& margins, int frame_index,
-                                        int frame_count, bool tile, bool vertical);
+// Frees a picture of MakeSkinBitmap, or keeps it in a small pool for the next picture of the
+// same size: painters make and drop one per border on every paint, and a new device bitmap
+// costs several times the blit it is made for.
+struct TSkinBitmapRecycler {
+  void operator()(TBitmap* bitmap) const;
+};
+using TSkinBitmap = std::unique_ptr<TBitmap, TSkinBitmapRecycler>;
+
+// The picture DrawSkinRect draws, as a device bitmap of dest's size that the caller owns (only
+// the size of dest counts); an empty bitmap when the system cannot make one.
+TSkinBitmap MakeSkinBitmap(const RECT& dest, TBitmap& image, const RECT& margins, int frame_index, int frame_count,
+                           bool tile, bool vertical);
 
 // A horizontal strip: left cap, the frame's middle repeated at its own width, right cap (which
 // wins where the caps overlap); all stretched to dest's height. Only the left and right
@@ -98,8 +106,8 @@ void DoneSkinDraw();
 
 // ---- How transparent copies are made ----
 
-// MaskBlt on the NT family; three raster blits (invert, mask, invert) on the older
-// platforms. Automatic by default; tests force either.
+// MaskBlt on the NT family; three raster blits (invert, mask, invert) on the older platforms
+// and under Wine, whose MaskBlt is slow. Automatic by default; tests force either.
 enum class TTransparentMethod { tmAuto, tmMaskBlt, tmThreeBlits };
 void SetTransparentMethod(TTransparentMethod method);
 

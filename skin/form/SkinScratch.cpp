@@ -5,6 +5,8 @@
 
 namespace qn {
 
+void ReleaseRecycledBitmaps();  // SkinDraw.cpp
+
 namespace {
 
 struct TScratch {
@@ -40,6 +42,7 @@ void DoneSkinDraw() {
   g_scratch.bitmap.reset();
   g_scratch.done = true;
   skinblit::ReleaseBuffers();
+  ReleaseRecycledBitmaps();
 }
 
 }  // namespace qn
