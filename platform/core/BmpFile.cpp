@@ -30,8 +30,8 @@ uint8_t Channel(uint32_t pixel, uint32_t mask) {
 
 }  // namespace
 
-bool DecodeBmp(const uint8_t* data, size_t size, TBmpImage& out, std::string* error) {
-  out = {};
+bool TBmpDecoder::Check(const uint8_t* data, size_t size, std::string* error) {
+  *this = TBmpDecoder();
   if (!data || size < 14 + 12) return Fail(error, "bitmap too short");
   if (data[0] != 'B' || data[1] != 'M') return Fail(error, "not a bitmap file");
   const uint8_t* info = data + 14;
@@ -61,28 +61,25 @@ bool DecodeBmp(const uint8_t* data, size_t size, TBmpImage& out, std::string* er
   if (width <= 0 || height <= 0) return Fail(error, "empty bitmap");
   if (width * height > kMaxBmpPixels) return Fail(error, "bitmap too large");
 
-  uint32_t masks[3] = {0, 0, 0};
   if (compression == 3 /* BI_BITFIELDS */) {
     if (bits != 16 && bits != 32) return Fail(error, "bit fields need 16 or 32 bits");
     size_t at = 14 + (header_size >= 52 ? 40 : header_size);
     if (at + 12 > size) return Fail(error, "bit fields past the end");
-    for (int i = 0; i < 3; ++i) masks[i] = U32(data + at + 4 * i);
+    for (int i = 0; i < 3; ++i) masks_[i] = U32(data + at + 4 * i);
   } else if (compression != 0) {
     return Fail(error, "compressed bitmaps are not supported");
   } else if (bits == 16) {
-    masks[0] = 0x7C00; masks[1] = 0x03E0; masks[2] = 0x001F;
+    masks_[0] = 0x7C00; masks_[1] = 0x03E0; masks_[2] = 0x001F;
   } else if (bits == 32) {
-    masks[0] = 0xFF0000; masks[1] = 0xFF00; masks[2] = 0xFF;
+    masks_[0] = 0xFF0000; masks_[1] = 0xFF00; masks_[2] = 0xFF;
   }
 
-  std::vector<uint8_t> palette;  // 3 bytes an entry, blue-green-red
   if (bits == 1 || bits == 4 || bits == 8) {
     size_t entries = colors_used ? colors_used : (size_t(1) << bits);
     if (entries > (size_t(1) << bits)) entries = size_t(1) << bits;
     size_t at = 14 + header_size + (compression == 3 ? 12 : 0);
     if (at > size || entries > (size - at) / palette_entry) return Fail(error, "palette past the end");
-    palette.assign((size_t(1) << bits) * 3, 0);
-    for (size_t i = 0; i < entries; ++i) std::memcpy(&palette[i * 3], data + at + i * palette_entry, 3);
+    for (size_t i = 0; i < entries; ++i) std::memcpy(&palette_[i * 3], data + at + i * palette_entry, 3);
   } else if (bits != 16 && bits != 24 && bits != 32) {
     return Fail(error, "unsupported bit count");
   }
@@ -92,34 +89,53 @@ bool DecodeBmp(const uint8_t* data, size_t size, TBmpImage& out, std::string* er
   if (offset < 14 + header_size || offset > size) return Fail(error, "pixel data offset out of range");
   if (stride * uint64_t(height) > size - offset) return Fail(error, "pixel data past the end");
 
-  out.width = static_cast<int>(width);
-  out.height = static_cast<int>(height);
-  out.bits = static_cast<int>(bits);
-  out.bgr.resize(size_t(width) * size_t(height) * 3);
-  for (int64_t y = 0; y < height; ++y) {
-    const uint8_t* row = data + offset + stride * uint64_t(top_down ? y : height - 1 - y);
-    uint8_t* dst = &out.bgr[size_t(y) * size_t(width) * 3];
-    for (int64_t x = 0; x < width; ++x, dst += 3) {
-      switch (bits) {
+  data_ = data;
+  width_ = width;
+  height_ = height;
+  bits_ = bits;
+  top_down_ = top_down;
+  stride_ = stride;
+  offset_ = offset;
+  return true;
+}
+
+void TBmpDecoder::Rows(uint8_t* top_row, ptrdiff_t dst_stride) const {
+  for (int64_t y = 0; y < height_; ++y) {
+    const uint8_t* row = data_ + offset_ + stride_ * uint64_t(top_down_ ? y : height_ - 1 - y);
+    uint8_t* dst = top_row + dst_stride * static_cast<ptrdiff_t>(y);
+    if (bits_ == 24) {
+      std::memcpy(dst, row, size_t(width_) * 3);
+      continue;
+    }
+    for (int64_t x = 0; x < width_; ++x, dst += 3) {
+      switch (bits_) {
         case 1: case 4: case 8: {
-          uint64_t bit = uint64_t(x) * bits;
-          unsigned idx = (row[bit / 8] >> (8 - bits - bit % 8)) & ((1u << bits) - 1);
-          std::memcpy(dst, &palette[idx * 3], 3);
+          uint64_t bit = uint64_t(x) * bits_;
+          unsigned idx = (row[bit / 8] >> (8 - bits_ - bit % 8)) & ((1u << bits_) - 1);
+          std::memcpy(dst, &palette_[idx * 3], 3);
           break;
         }
-        case 24:
-          std::memcpy(dst, row + x * 3, 3);
-          break;
         default: {
-          uint32_t px = bits == 16 ? U16(row + x * 2) : U32(row + x * 4);
-          dst[0] = Channel(px, masks[2]);
-          dst[1] = Channel(px, masks[1]);
-          dst[2] = Channel(px, masks[0]);
+          uint32_t px = bits_ == 16 ? U16(row + x * 2) : U32(row + x * 4);
+          dst[0] = Channel(px, masks_[2]);
+          dst[1] = Channel(px, masks_[1]);
+          dst[2] = Channel(px, masks_[0]);
           break;
         }
       }
     }
   }
+}
+
+bool DecodeBmp(const uint8_t* data, size_t size, TBmpImage& out, std::string* error) {
+  out = {};
+  TBmpDecoder decoder;
+  if (!decoder.Check(data, size, error)) return false;
+  out.width = decoder.Width();
+  out.height = decoder.Height();
+  out.bits = decoder.Bits();
+  out.bgr.resize(size_t(out.width) * size_t(out.height) * 3);
+  decoder.Rows(out.bgr.data(), static_cast<ptrdiff_t>(out.width) * 3);
   return true;
 }
 

@@ -20,6 +20,28 @@ struct TBmpImage {
 // Returns false and sets error for anything it cannot read safely.
 bool DecodeBmp(const uint8_t* data, size_t size, TBmpImage& out, std::string* error = nullptr);
 
+// The same in two steps, for callers that own the destination: Check reads and checks the
+// headers (false and error for a file it cannot read safely), then Rows writes the picture
+// as 24-bit rows, top row first, the next one `stride` bytes further (negative for a
+// bottom-up destination).
+class TBmpDecoder {
+ public:
+  bool Check(const uint8_t* data, size_t size, std::string* error = nullptr);
+  int Width() const { return static_cast<int>(width_); }
+  int Height() const { return static_cast<int>(height_); }
+  int Bits() const { return static_cast<int>(bits_); }
+  void Rows(uint8_t* top_row, ptrdiff_t stride) const;
+
+ private:
+  const uint8_t* data_ = nullptr;
+  int64_t width_ = 0, height_ = 0;
+  uint32_t bits_ = 0;
+  bool top_down_ = false;
+  uint64_t stride_ = 0, offset_ = 0;
+  uint32_t masks_[3] = {0, 0, 0};
+  uint8_t palette_[256 * 3] = {};
+};
+
 // Writes a 24-bit bitmap file of the image.
 std::vector<uint8_t> EncodeBmp24(const TBmpImage& image);
 

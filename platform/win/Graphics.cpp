@@ -333,6 +333,7 @@ void TBitmap::Allocate(int width, int height, TPixelFormat format) {
   }
   bmp_.Reset();
   bits_ = nullptr;
+  pending_.clear();
   width_ = width > 0 ? width : 0;
   height_ = height > 0 ? height : 0;
   format_ = format;
@@ -367,7 +368,27 @@ void TBitmap::Allocate(int width, int height, TPixelFormat format) {
   if (format == TPixelFormat::pfDevice) PatBlt(DC(), 0, 0, width_, height_, BLACKNESS);
 }
 
+void TBitmap::Materialize() const {
+  if (pending_.empty()) return;
+  struct {
+    BITMAPINFOHEADER h;
+    RGBQUAD colors[2];
+  } bi{};
+  bi.h.biSize = sizeof(BITMAPINFOHEADER);
+  bi.h.biWidth = width_;
+  bi.h.biHeight = height_;
+  bi.h.biPlanes = 1;
+  bi.h.biBitCount = 24;
+  void* bits = nullptr;
+  bmp_ = TBitmapHandle(CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!bmp_) throw std::runtime_error("Out of system resources");
+  bits_ = static_cast<uint8_t*>(bits);
+  std::memcpy(bits_, pending_.data(), pending_.size());
+  std::vector<uint8_t>().swap(pending_);
+}
+
 void TBitmap::SetSize(int width, int height) {
+  Materialize();
   if (width == width_ && height == height_ && bmp_) return;
   TBitmap old;
   bool keep = bmp_ && width > 0 && height > 0;
@@ -378,6 +399,7 @@ void TBitmap::SetSize(int width, int height) {
 
 void TBitmap::SetPixelFormat(TPixelFormat format) {
   if (format == format_) return;
+  Materialize();
   if (!bmp_) {
     format_ = format;
     return;
@@ -389,12 +411,15 @@ void TBitmap::SetPixelFormat(TPixelFormat format) {
 }
 
 uint8_t* TBitmap::ScanLine(int y) {
-  if (!bits_ || y < 0 || y >= height_) return nullptr;
+  if (y < 0 || y >= height_) return nullptr;
+  if (!pending_.empty()) return pending_.data() + static_cast<size_t>(height_ - 1 - y) * static_cast<size_t>(RowBytes());
+  if (!bits_) return nullptr;
   GdiFlush();
   return bits_ + static_cast<size_t>(height_ - 1 - y) * static_cast<size_t>(RowBytes());
 }
 
 HDC TBitmap::DC() {
+  Materialize();
   if (!dc_) dc_ = MakeMemDC();
   if (bmp_ && !old_bmp_) old_bmp_ = SelectObject(dc_.Get(), bmp_.Get());
   return dc_.Get();
@@ -422,8 +447,23 @@ void TBitmap::Assign(TPersistent* source) {
   auto* b = dynamic_cast<TBitmap*>(source);
   if (!b) return TPersistent::Assign(source);
   if (b == this) return;
+  if (!b->pending_.empty()) {  // rows still in memory: copied there, made when drawn
+    Allocate(0, 0, b->format_);
+    width_ = b->width_;
+    height_ = b->height_;
+    pending_ = b->pending_;
+    transparent_ = b->transparent_;
+    transparent_color_ = b->transparent_color_;
+    return;
+  }
   Allocate(b->width_, b->height_, b->format_);
-  if (bmp_) BitBlt(DC(), 0, 0, width_, height_, b->DC(), 0, 0, SRCCOPY);
+  if (bmp_ && bits_ && b->bits_) {
+    // Two DIB sections of one format: the rows copied in memory, without making either DC.
+    GdiFlush();
+    std::memcpy(bits_, b->bits_, static_cast<size_t>(RowBytes()) * static_cast<size_t>(height_));
+  } else if (bmp_) {
+    BitBlt(DC(), 0, 0, width_, height_, b->DC(), 0, 0, SRCCOPY);
+  }
   transparent_ = b->transparent_;
   transparent_color_ = b->transparent_color_;
 }
@@ -447,6 +487,18 @@ void TBitmap::LoadFromStream(TStream& stream) {
   std::string error;
   if (!DecodeBmp(bytes.data(), bytes.size(), img, &error)) throw EStreamError("Bitmap image is not valid: " + error);
   LoadPixels24(img.width, img.height, img.bgr.data(), img.width * 3, true);
+}
+
+bool TBitmap::LoadFromBmp(const uint8_t* data, size_t size) {
+  TBmpDecoder decoder;
+  if (!decoder.Check(data, size)) return false;
+  Allocate(0, 0, TPixelFormat::pf24bit);
+  width_ = decoder.Width();
+  height_ = decoder.Height();
+  pending_.resize(static_cast<size_t>(RowBytes()) * static_cast<size_t>(height_));
+  // Bottom-up, as the DIB section made from them will keep them.
+  decoder.Rows(ScanLine(0), -static_cast<ptrdiff_t>(RowBytes()));
+  return true;
 }
 
 void TBitmap::LoadPixels24(int width, int height, const uint8_t* rows, int stride, bool top_down) {

@@ -180,7 +180,10 @@ class TBitmap : public TPersistent {
   int RowBytes() const;
 
   TCanvas& Canvas();
-  HBITMAP Handle() const { return bmp_.Get(); }
+  HBITMAP Handle() const {
+    Materialize();
+    return bmp_.Get();
+  }
   HDC DC();  // the bitmap selected into its own memory DC
 
   bool Transparent() const { return transparent_; }
@@ -196,16 +199,23 @@ class TBitmap : public TPersistent {
 
   // Bitmap files (BMP) of 1 to 32 bits; throws EStreamError on a damaged file.
   void LoadFromStream(TStream& stream);
+  // Decodes a bitmap file into a 24-bit picture; false (and the bitmap left as it was) for a
+  // file the safe decoder refuses. The rows are kept in memory until the bitmap is first
+  // drawn or its handle asked for: a skin holds dozens of images and paints a few of them.
+  [[nodiscard]] bool LoadFromBmp(const uint8_t* data, size_t size);
   // Takes 24-bit rows (bottom-up or top-down) from another source, e.g. a decoder.
   void LoadPixels24(int width, int height, const uint8_t* rows, int stride, bool top_down);
 
  private:
   class TBitmapCanvas;
   void Allocate(int width, int height, TPixelFormat format);
+  // Gives pending rows to the system as a DIB section.
+  void Materialize() const;
   int width_ = 0, height_ = 0;
   TPixelFormat format_ = TPixelFormat::pf24bit;
-  TBitmapHandle bmp_;
-  uint8_t* bits_ = nullptr;  // DIB rows, bottom-up
+  mutable TBitmapHandle bmp_;
+  mutable uint8_t* bits_ = nullptr;         // DIB rows, bottom-up
+  mutable std::vector<uint8_t> pending_;    // rows not yet in a DIB section, same layout
   TMemDCHandle dc_;
   HGDIOBJ old_bmp_ = nullptr;
   std::unique_ptr<TCanvas> canvas_;

@@ -124,8 +124,17 @@ bool TSkinReader::LoadArchive(TStream& archive) {
   sizes = std::move(new_sizes);
   data_size_ = total - data_at;
   ms.Clear();  // all of it replaced: a shorter archive must not leave the last one's tail
-  archive.SetPosition(data_at);
-  if (data_size_ > 0) ms.CopyFrom(archive, data_size_);
+  if (data_size_ > 0) {
+    if (auto* mem = dynamic_cast<TMemoryStream*>(&archive)) {
+      // One copy from the decompressed archive, without clearing the room first.
+      const std::vector<uint8_t>& all = mem->Bytes();
+      ms.Bytes().assign(all.begin() + data_at, all.begin() + data_at + data_size_);
+    } else {
+      ms.SetSize(data_size_);
+      archive.SetPosition(data_at);
+      archive.ReadBuffer(ms.Memory(), static_cast<size_t>(data_size_));
+    }
+  }
 
   offsets_.clear();
   int64_t at = 0;
@@ -158,6 +167,16 @@ void TSkinReader::readfile(const std::wstring& name, TStream& stream) {
       return;
     }
   }
+}
+
+TSkinReader::TEntryView TSkinReader::EntryView(const std::wstring& name) const {
+  std::wstring wanted = LowerAscii(name);
+  for (int32_t i = 0; i < Num; ++i) {
+    if (Dir[static_cast<size_t>(i)] != wanted) continue;
+    if (i >= valid_ || sizes[static_cast<size_t>(i)] <= 0) return {};
+    return {ms.Bytes().data() + offsets_[static_cast<size_t>(i)], static_cast<size_t>(sizes[static_cast<size_t>(i)])};
+  }
+  return {};
 }
 
 void TSkinReader::readIni(const std::wstring& name, TStream& stream, std::wstring& fname) {

@@ -51,6 +51,13 @@ class TSkinReader {
   // Copies the entry named name (compared in lower case) into stream, which is emptied first
   // and rewound after; stays empty when there is no such entry.
   void readfile(const std::wstring& name, TStream& stream);
+  // The bytes of the entry named name, in place (valid until the next load); empty when
+  // there is no such entry.
+  struct TEntryView {
+    const uint8_t* data = nullptr;
+    size_t size = 0;
+  };
+  TEntryView EntryView(const std::wstring& name) const;
   // Copies the first entry whose name contains name (case-sensitive) into stream and returns
   // its name in fname; stream empty and fname unchanged when none does.
   void readIni(const std::wstring& name, TStream& stream, std::wstring& fname);

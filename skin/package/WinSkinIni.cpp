@@ -27,9 +27,26 @@ std::wstring KeyOf(const std::wstring& line) {
   return LowerAscii(Trim(line.substr(0, eq)));
 }
 
-std::wstring ValueOf(const std::wstring& line) {
+// The value of a line: the text after its first "=", trimmed; empty without "=".
+std::wstring_view ValueOf(const std::wstring& line) {
   size_t eq = line.find(L'=');
-  return eq == std::wstring::npos ? std::wstring() : Trim(line.substr(eq + 1));
+  if (eq == std::wstring::npos) return {};
+  std::wstring_view v(line);
+  v.remove_prefix(eq + 1);
+  while (!v.empty() && IsBlank(v.front())) v.remove_prefix(1);
+  while (!v.empty() && IsBlank(v.back())) v.remove_suffix(1);
+  return v;
+}
+
+// Whether key (lower case already) equals ident compared without regard to A-Z case.
+bool SameKey(const std::wstring& key, std::wstring_view ident) {
+  if (key.size() != ident.size()) return false;
+  for (size_t i = 0; i < key.size(); ++i) {
+    wchar_t c = ident[i];
+    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c + (L'a' - L'A'));
+    if (key[i] != c) return false;
+  }
+  return true;
 }
 
 void Require(const TStringVec* strings) {
@@ -45,7 +62,7 @@ int HexDigit(wchar_t c) {
 
 }  // namespace
 
-int32_t StrToIntDef(const std::wstring& s, int32_t def) {
+int32_t StrToIntDef(std::wstring_view s, int32_t def) {
   size_t i = 0;
   bool negative = false;
   if (i < s.size() && (s[i] == L'+' || s[i] == L'-')) negative = s[i++] == L'-';
@@ -72,6 +89,7 @@ int32_t StrToIntDef(const std::wstring& s, int32_t def) {
 }
 
 void TQuickIni::LoadFromStream(TStream* stream) {
+  keys_valid_ = false;
   if (!stream) return;
   int64_t left = stream->Remaining();
   std::string text(static_cast<size_t>(left), '\0');
@@ -80,13 +98,16 @@ void TQuickIni::LoadFromStream(TStream* stream) {
   if (end != std::string::npos) text.resize(end);
 
   Clear();
+  // One conversion for the whole text: no byte of a multi-byte character is a line break,
+  // so the lines come out the same as converted one by one.
+  const std::wstring wide = AnsiToWide(text);
   size_t p = 0;
-  while (p < text.size()) {
+  while (p < wide.size()) {
     size_t start = p;
-    while (p < text.size() && text[p] != '\r' && text[p] != '\n') ++p;
-    std::wstring line = Trim(AnsiToWide(text.substr(start, p - start)));
-    if (p < text.size() && text[p] == '\r') ++p;
-    if (p < text.size() && text[p] == '\n') ++p;
+    while (p < wide.size() && wide[p] != L'\r' && wide[p] != L'\n') ++p;
+    std::wstring line = Trim(wide.substr(start, p - start));
+    if (p < wide.size() && wide[p] == L'\r') ++p;
+    if (p < wide.size() && wide[p] == L'\n') ++p;
     if (line.empty() || line[0] == L';') continue;
     FIniFile.push_back(line);
     if (IsHeader(line)) FSections.push_back({line, static_cast<int>(FIniFile.size() - 1)});
@@ -124,12 +145,28 @@ void TQuickIni::SavetoZip(const std::string& name) const {
   LZHCompress(text, f);
 }
 
-int TQuickIni::FindSection(const std::wstring& name) const {
-  std::wstring header = L"[" + name + L"]";
-  for (const auto& s : FSections) {
-    if (SameTextAscii(s.header, header)) return s.line;
+const std::vector<std::wstring>& TQuickIni::Keys() const {
+  // Every query walks keys: they are worked out once per change of the text.
+  if (!keys_valid_) {
+    keys_.clear();
+    keys_.reserve(FIniFile.size());
+    for (const std::wstring& line : FIniFile) keys_.push_back(KeyOf(line));
+    headers_.clear();
+    for (const auto& sec : FSections) headers_.emplace(LowerAscii(sec.header), sec.line);  // first one wins
+    keys_valid_ = true;
   }
-  return -1;
+  return keys_;
+}
+
+int TQuickIni::FindSection(std::wstring_view name) const {
+  Keys();
+  // A kept buffer: looking a section up makes no new string once it is big enough.
+  thread_local std::wstring header;
+  header.assign(1, L'[');
+  for (wchar_t c : name) header += (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c + (L'a' - L'A')) : c;
+  header += L']';
+  auto it = headers_.find(header);
+  return it == headers_.end() ? -1 : it->second;
 }
 
 size_t TQuickIni::BodyEnd(size_t header) const {
@@ -138,13 +175,13 @@ size_t TQuickIni::BodyEnd(size_t header) const {
   return i;
 }
 
-int TQuickIni::FindKey(const std::wstring& section, const std::wstring& ident) const {
+int TQuickIni::FindKey(std::wstring_view section, std::wstring_view ident) const {
   int at = FindSection(section);
   if (at < 0) return -1;
-  std::wstring key = LowerAscii(ident);
+  const std::vector<std::wstring>& keys = Keys();
   size_t end = BodyEnd(static_cast<size_t>(at));
   for (size_t i = static_cast<size_t>(at) + 1; i < end; ++i) {
-    if (KeyOf(FIniFile[i]) == key) return static_cast<int>(i);
+    if (SameKey(keys[i], ident)) return static_cast<int>(i);
   }
   return -1;
 }
@@ -179,26 +216,29 @@ void TQuickIni::ReadSectionValues(const std::wstring& section, TStringVec* strin
   for (size_t i = static_cast<size_t>(at) + 1; i < end; ++i) strings->push_back(FIniFile[i]);
 }
 
-std::wstring TQuickIni::ReadString(const std::wstring& section, const std::wstring& ident,
-                                   const std::wstring& def) const {
-  if (FIniFile.empty()) return def;
+std::wstring_view TQuickIni::ValueView(std::wstring_view section, std::wstring_view ident) const {
+  if (FIniFile.empty() || ident.empty()) return {};
   int at = FindKey(section, ident);
-  if (at < 0 || ident.empty()) return def;
-  std::wstring value = ValueOf(FIniFile[static_cast<size_t>(at)]);
-  return value.empty() ? def : value;
+  return at < 0 ? std::wstring_view() : ValueOf(FIniFile[static_cast<size_t>(at)]);
 }
 
-int32_t TQuickIni::ReadInteger(const std::wstring& section, const std::wstring& ident, int32_t def) const {
-  std::wstring s = ReadString(section, ident, L"");
-  if (s.size() > 2 && s[0] == L'0' && (s[1] == L'x' || s[1] == L'X')) s = L"$" + s.substr(2);
-  return StrToIntDef(s, def);
+std::wstring TQuickIni::ReadString(std::wstring_view section, std::wstring_view ident, std::wstring_view def) const {
+  std::wstring_view value = ValueView(section, ident);
+  return std::wstring(value.empty() ? def : value);
 }
 
-bool TQuickIni::ReadBool(const std::wstring& section, const std::wstring& ident, bool def) const {
+int32_t TQuickIni::ReadInteger(std::wstring_view section, std::wstring_view ident, int32_t def) const {
+  std::wstring_view v = ValueView(section, ident);
+  if (v.size() > 2 && v[0] == L'0' && (v[1] == L'x' || v[1] == L'X')) return StrToIntDef(L"$" + std::wstring(v.substr(2)), def);
+  return StrToIntDef(v, def);
+}
+
+bool TQuickIni::ReadBool(std::wstring_view section, std::wstring_view ident, bool def) const {
   return ReadInteger(section, ident, def ? 1 : 0) != 0;
 }
 
 void TQuickIni::WriteString(const std::wstring& section, const std::wstring& ident, const std::wstring& value) {
+  keys_valid_ = false;
   std::wstring line = ident + L"=" + value;
   int at = FindSection(section);
   if (at < 0) {
@@ -230,6 +270,7 @@ void TQuickIni::WriteBool(const std::wstring& section, const std::wstring& ident
 
 // Later sections move down by the deleted line, so that they are still found where they are.
 void TQuickIni::DeleteKey(const std::wstring& section, const std::wstring& ident) {
+  keys_valid_ = false;
   int at = FindKey(section, ident);
   if (at < 0) return;
   FIniFile.erase(FIniFile.begin() + at);
@@ -239,6 +280,7 @@ void TQuickIni::DeleteKey(const std::wstring& section, const std::wstring& ident
 }
 
 void TQuickIni::EraseSection(const std::wstring& section) {
+  keys_valid_ = false;
   int at = FindSection(section);
   if (at < 0) return;
   size_t end = BodyEnd(static_cast<size_t>(at));
@@ -249,11 +291,13 @@ void TQuickIni::EraseSection(const std::wstring& section) {
 }
 
 void TQuickIni::SetIniFile(const TStringVec& strings) {
+  keys_valid_ = false;
   FIniFile = strings;
   RebuildSections();
 }
 
 void TQuickIni::RebuildSections() {
+  keys_valid_ = false;
   FSections.clear();
   for (size_t i = 0; i < FIniFile.size(); ++i) {
     if (IsHeader(FIniFile[i])) FSections.push_back({FIniFile[i], static_cast<int>(i)});
@@ -261,6 +305,7 @@ void TQuickIni::RebuildSections() {
 }
 
 void TQuickIni::Clear() {
+  keys_valid_ = false;
   FIniFile.clear();
   FSections.clear();
 }

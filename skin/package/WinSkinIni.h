@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/core/Streams.h"
@@ -45,11 +47,11 @@ class TQuickIni {
 
   // The value of the first line of the section whose key is ident, or def when there is no
   // such line or its value is empty. A later line with the same key is never consulted.
-  std::wstring ReadString(const std::wstring& section, const std::wstring& ident, const std::wstring& def) const;
+  std::wstring ReadString(std::wstring_view section, std::wstring_view ident, std::wstring_view def) const;
   // That value as a number: optional sign, then decimal digits or "$" (or a leading "0x")
   // and hexadecimal digits; anything else gives def.
-  int32_t ReadInteger(const std::wstring& section, const std::wstring& ident, int32_t def) const;
-  bool ReadBool(const std::wstring& section, const std::wstring& ident, bool def) const;
+  int32_t ReadInteger(std::wstring_view section, std::wstring_view ident, int32_t def) const;
+  bool ReadBool(std::wstring_view section, std::wstring_view ident, bool def) const;
 
   // Sets ident's line in the section ("ident=value", ident as given), adding the section at
   // the end when it is missing. An empty ident writes no key line.
@@ -78,18 +80,26 @@ class TQuickIni {
     int line;             // index in FIniFile
   };
 
-  int FindSection(const std::wstring& name) const;
+  int FindSection(std::wstring_view name) const;
+  // The trimmed value of the first line of the section with key ident; empty when none.
+  std::wstring_view ValueView(std::wstring_view section, std::wstring_view ident) const;
   // Index of the line after the section's last one (the next header, or the end).
   size_t BodyEnd(size_t header) const;
-  int FindKey(const std::wstring& section, const std::wstring& ident) const;
+  int FindKey(std::wstring_view section, std::wstring_view ident) const;
+
+  // The key of every line and every header in lower case, kept until the text changes.
+  const std::vector<std::wstring>& Keys() const;
 
   std::string FFileName;
   TStringVec FIniFile;
   std::vector<TSection> FSections;
+  mutable std::vector<std::wstring> keys_;
+  mutable std::unordered_map<std::wstring, int> headers_;  // lower-case header -> its line
+  mutable bool keys_valid_ = false;
 };
 
 // Delphi-style string to integer: optional sign, decimal digits or "$" and hexadecimal digits
 // (hexadecimal wraps to 32 bits), the whole text; def for anything else.
-int32_t StrToIntDef(const std::wstring& s, int32_t def);
+int32_t StrToIntDef(std::wstring_view s, int32_t def);
 
 }  // namespace qn
