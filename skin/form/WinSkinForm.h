@@ -1,0 +1,287 @@
+// The form skinner: one per skinned top-level window. It takes over the window's frame (the
+// non-client area: borders, title bar, caption buttons), keeps the skinners of its controls,
+// follows the window's state and gives everything back when it lets go.
+//
+// The work is split by family: WinSkinForm.cpp attaches, dispatches the window's messages and
+// detaches; FormFrame.cpp lays out and paints the frame; FormButtons.cpp places, draws and
+// drives the caption buttons; FormSysMenu.cpp holds the skinned system menu; FormShape.cpp
+// cuts the window to the frame's outline.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/win/ExtCtrls.h"
+#include "platform/win/Forms.h"
+#include "platform/win/GdiObjects.h"
+#include "platform/win/Graphics.h"
+#include "platform/win/Subclass.h"
+#include "skin/form/SkinDraw.h"
+
+namespace qn {
+
+class TSkinData;
+class TWinSkinForm;
+class TDataSkinSysButton;
+
+// Private messages of the form skinner (besides those in WinSkinDlg.h).
+constexpr UINT WM_SKINCHANGE = 0x3401;       // re-apply a changed skin (form-level hook)
+constexpr UINT WM_SKINPAINTFRAME = 0x3502;   // repaint the frame
+constexpr UINT WM_SKINBUTTONACTION = 0x3514; // a caption button of an unknown action was clicked
+constexpr UINT WM_SKINBUTTONVISIBLE = 0x3515;// is the caption button of this code visible?
+constexpr UINT WM_SKINMDIMAXIMIZED = 0x3516; // redraw the MDI frame (sent to its client)
+constexpr UINT WM_SKINMENUPOPUP = 0x3518;    // open the menu-bar popup at a screen point
+constexpr UINT WM_SKINFORMQUERY = 0xBC4D;    // is this a skinned form? (answers the check)
+constexpr UINT WM_SKINFINISHED = 0xBC4E;     // skinning of the window finished (lParam check)
+
+enum class TSkinFormStyle { sfsNormal, sfsMDIform, sfsMDIChild, sfsChild };
+enum class TSkinFormBorder { sbsSizeable, sbsSingle, sbsNone, sbsDialog };
+enum TSkinFormIcon : int { sbiMax, sbiMin, sbiHelp, sbisystem, sbicaption };
+using TSkinFormIcons = unsigned;  // bit (1 << TSkinFormIcon)
+enum class TSkinWindowState { swsNormal, swsMax, swsMin };
+
+// Everything clickable in the non-client area: caption buttons, and the menu bar's buttons.
+class TNCObject {
+ public:
+  explicit TNCObject(TWinSkinForm* form);
+  TNCObject(const TNCObject&) = delete;
+  TNCObject& operator=(const TNCObject&) = delete;
+  virtual ~TNCObject() = default;
+
+  virtual void MouseDown();
+  virtual void MouseUp();
+  virtual void MouseEnter();
+  virtual void MouseLeave();
+  virtual void Draw() {}
+
+  TWinSkinForm* SF;
+  TSkinData* fsd;
+  RECT bounds{};   // window coordinates
+  bool visible = true;
+  int state = 1;   // 1 normal, 2 pressed, 3 hot
+  bool enabled = true;
+};
+
+// A caption button drawn from the skin's definition of it.
+class TWinSysButton : public TNCObject {
+ public:
+  // index: the definition's place in the skin's list of caption buttons.
+  TWinSysButton(TWinSkinForm* form, TDataSkinSysButton* definition, size_t index);
+  void Draw() override;
+  // The definition, while the skin it came from is still the one loaded: a skin data
+  // component that loads another skin frees the old definitions before the skinner is told.
+  TDataSkinSysButton* Definition() const;
+  bool IsIcon() const;  // shows the window icon (actions 3 and 11)
+
+  TDataSkinSysButton* data;
+  size_t index;
+};
+
+class TWinSkinForm : public TComponent {
+  QN_CLASS(TWinSkinForm)
+ public:
+  explicit TWinSkinForm(TComponent* owner);
+  ~TWinSkinForm() override;
+
+  // ---- Attaching and detaching (WinSkinForm.cpp) ----
+  // Attaching, by the skin manager once it has set Hwnd, mode and formclass. Nothing happens
+  // when the window is subclassed already.
+  void InitTform(TSkinData* data, TCustomForm* form);
+  void InitDlg(TSkinData* data);
+  // Detaching: in full (the manager), when the window is destroyed, and for windows whose
+  // frame was not skinned. The window procedure and the form's WindowProc are given back
+  // exactly; the window keeps its client area.
+  void UnSubclass();
+  void UnSubclass2();
+  void UnSubclass3();
+  bool Subclassed() const { return subclass_.Installed(); }
+  // Re-applies the skin after the skin data loaded another one (after InitSkinData).
+  void SkinChange();
+  // Frame widths and caption buttons from the skin (FormFrame.cpp, FormButtons.cpp).
+  void InitSkinData();
+  void DeleteSysbtn();
+  // The window's own system-menu, minimise and maximise styles are left as they are.
+  void EnableSysbtn(bool enable) {}
+  // The frame recalculated and repainted (SetWindowPos with frame-changed only).
+  void Refresh();
+  void RePaint(HWND wnd);
+  // ---- Window shape (FormShape.cpp) ----
+  void Cropwindow();
+  void Uncropwindow();
+  // ---- Control skinners: kept here, attached by control discovery (a later step) ----
+  void InitControls(TWinControl* parent) {}
+  void InitHwndControls(HWND parent) {}
+  void AddControlh(HWND wnd) {}
+  // Appends the skinner unless it is there already; true when it was there.
+  bool AddControlList(TObject* skinner);
+  void DeleteControl(TObject* skinner);
+
+  // ---- Caption-button actions (FormButtons.cpp) ----
+  void Maximize();
+  void Restore();
+  void Minimize();
+  void RestoreMDI();
+  bool MDIChildMax();
+  void SendToActiveMDIChild(WPARAM command);
+  // The caption button under a point in window coordinates that reacts to the mouse.
+  TWinSysButton* FindSysButton(POINT p);
+  // A screen point in window coordinates.
+  POINT ScreenToFrame(POINT screen) const;
+
+  // ---- The frame (FormFrame.cpp) ----
+  // The frame painted now (into dc, or the window's own DC when dc is null).
+  void PaintFrame(HDC dc = nullptr);
+  // Resizes the window so that its client area keeps its size inside the skinned frame;
+  // remeasure: the client area is measured afresh (a skin change).
+  void FitWindowToFrame(bool remeasure);
+  // Removes (or gives back) the window's system-menu style.
+  void SetSysMenuStyle(bool remove);
+
+  // ---- The skinned system menu (FormSysMenu.cpp) ----
+  void PopupSystemMenu(POINT screen);
+  // A popup menu mirroring the window's system menu; null when the window has none.
+  HMENU BuildSystemMenu();
+
+  // Fields the manager and the painters read and write.
+  HWND Hwnd = nullptr;
+  TCustomForm* FForm = nullptr;
+  TSkinData* fsd = nullptr;
+  uintptr_t mode = 0;
+  std::wstring formclass;
+  int Skinstate = 0;  // 0 attached, 1 running, 3 skin change, 4 going, 5 fitting, 6 released
+  TSkinFormStyle FormStyle = TSkinFormStyle::sfsNormal;
+  TSkinFormBorder FormBorder = TSkinFormBorder::sbsSingle;
+  TSkinFormIcons FormIcons = 0;
+  TSkinWindowState Windowstate = TSkinWindowState::swsNormal;
+  bool crop = false;
+  bool sMainMenu = false;
+  bool FWindowActive = true;
+  bool ismessagebox = false;
+  RECT bw{};        // frame widths: Left, Top (title height), Right, Bottom
+  RECT oldsize{};   // native frame: Right = width - client width, Bottom = height - client height
+  RECT ctr{};       // where the caption text lies (buttons align against it)
+  RECT FTitleRect{};// where the caption text was drawn
+  int MenuHeight = 0;
+  int RightBtn = 0; // space right-aligned caption buttons take
+  std::vector<std::unique_ptr<TWinSysButton>> SysBtn;
+  TNCObject* ActiveBtn = nullptr;
+  std::vector<TObject*> Controllist;
+  HWND ClientHwnd = nullptr;  // the MDI client of an MDI frame
+  TFont CaptionFont;
+
+ private:
+  friend class TNCObject;
+  friend class TWinSysButton;
+
+  // Message handling (WinSkinForm.cpp). Each stage handles a message completely or lets it
+  // go on to the next stage.
+  void OnMessage(TMessage& m);
+  void WndProc(TMessage& m);
+  bool Stage1(TMessage& m);
+  bool Stage2(TMessage& m);
+  void Stage3(TMessage& m);
+  void FormHook(TMessage& m);
+  void OnMdiClientMessage(TMessage& m);
+  void Prev(TMessage& m);
+  void Activate();
+  void AttachCommon();
+  void InstallFormHook();
+  void RemoveFormHook();
+  void FreeControls();
+  void ReadWindowState();
+  void OnSize(TMessage& m);
+  void OnTimer(TObject* sender);
+  bool IsPlainWindow() const { return FForm == nullptr; }
+  bool Maximised() const { return Windowstate == TSkinWindowState::swsMax; }
+  bool Minimised() const { return Windowstate == TSkinWindowState::swsMin; }
+  bool IsMdiChild() const { return FormStyle == TSkinFormStyle::sfsMDIChild; }
+  HWND MdiClient() const;
+
+  // The frame (FormFrame.cpp).
+  void OnNcCalcSize(TMessage& m);
+  void OnNcPaint(TMessage& m);
+  void OnNcActivate(TMessage& m);
+  // One border (1 left, 2 right, 3 top, 4 bottom) onto rect of dc, or as a picture of w x h.
+  void DrawBorder(int index, const RECT& rect, HDC dc);
+  TSkinBitmap BorderPicture(int index, int w, int h);
+  // The title bar through CaptionBuf; the side borders' pictures give its two ends.
+  void DrawTitleBar(HDC dc, HDC left_picture, HDC right_picture);
+  void DrawCaptionText(TBitmap& target, const RECT& r);
+  std::wstring WindowText() const;
+  // The caption text's width as the title bar measures it, with the backing's ends.
+  int CaptionTextWidth(HDC dc, const std::wstring& text);
+  // The window width a message box needs to show its title uncut.
+  int TitleWidthNeeded();
+
+  // The caption buttons (FormButtons.cpp).
+  void CreateSysButtons();
+  bool EvalVisibility(int code, int action, bool second) const;
+  void UpdateButtonStates();
+  void PlaceButtons();
+  void DrawButtons(HDC dc);
+  void DrawFormIcon(HDC dc, const RECT& bounds);
+  void LoadFormIcon();
+  void SysButtonClick(TWinSysButton* button, POINT p);
+  bool HasCloseCommand() const;
+  void OnNcHitTest(TMessage& m);
+  void OnNcMouse(TMessage& m);
+  // One timer tick with the mouse resting on the button: its hint shown, or hidden again.
+  void HintTick(TWinSysButton* button, POINT cursor);
+  bool IsLiveButton(const TNCObject* object) const;
+  // Redraws one button's place in the title bar (from the kept title picture) to the window.
+  void RedrawButton(TWinSysButton& button);
+
+  // The system menu (FormSysMenu.cpp).
+  bool OnCommand(TMessage& m);
+  void OnSysCommand(TMessage& m);
+
+  // The dispatch of one message, innermost last: whether it went to the previous procedure.
+  struct TDispatch {
+    bool passed;
+    TDispatch* outer;
+  };
+
+  TWindowSubclass subclass_;
+  TWindowSubclass mdi_subclass_;
+  TWndMethod OldWndProc;
+  bool form_hooked_ = false;
+  TDispatch* dispatch_ = nullptr;
+  std::shared_ptr<bool> alive_;
+  std::unique_ptr<TTimer> timer;
+
+  std::wstring bstr = L"  ", astr = L" ";
+  std::wstring classname;
+  bool menuauto = false;
+  RECT fClientRect{};
+  DWORD poptime = 0;
+  UINT DoubleTime = 0;
+  int charwidth = 0;
+  HWND parenthwnd = nullptr;
+  int Iconx = 16;
+  std::wstring caption;
+  RECT wTr{};
+  int BtnCount = 0;
+  bool fInMenu = false;
+  bool bidileft = false;
+  bool fSizeable = false;
+  bool isunicode = true;
+  bool ischildform = false;
+  TMenuHandle sysmenu;
+  HMENU hmenu = nullptr;
+  HMENU hsysmenu = nullptr;
+  HMENU activemenu = nullptr;
+  TColor formcolor = clBtnFace;
+  DWORD dwstyle = 0;
+  bool had_sysmenu_ = false;  // the window had WS_SYSMENU when attached
+  bool fitted_ = false;       // the window was resized to the skinned frame
+  TBitmap IconBmp;
+  TBitmap CaptionBuf;         // the title bar, composed off screen
+  TBitmap TitleBack;          // the title bar without its caption buttons
+  int fwidth = 0, fheight = 0;
+  int crwidth = 0, crheight = 0;
+};
+
+}  // namespace qn
