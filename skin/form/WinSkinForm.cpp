@@ -260,8 +260,10 @@ void TWinSkinForm::Activate() {
   if (!*alive) return;
   Skinstate = 1;
   if (timer) timer->SetEnabled(true);
-  // Fitting validated the frame while it could not be painted yet.
+  // Fitting validated the frame while it could not be painted yet, and kept the client
+  // area's old bits (the native background, controls before they moved).
   if (sMainMenu) PaintFrame();
+  RedrawWindow(Hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 // ---- Skin change ----
@@ -301,6 +303,7 @@ void TWinSkinForm::SkinChange() {
   if (!*alive) return;
   Skinstate = 1;
   if (sMainMenu) PaintFrame();
+  if (IsPlainWindow()) RedrawWindow(Hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 // ---- Detaching ----
