@@ -289,12 +289,20 @@ void TSkinData::SetActive(bool active) {
   }
 }
 
+// The manager's timer does nothing without the component a request concerns: Install and
+// Uninstall name themselves as switching Active does, or they would never take effect.
 void TSkinData::Install() {
-  if (TSkinManage* m = SkinManager()) m->SetAction(kActionSkinAll, 250);
+  if (TSkinManage* m = SkinManager()) {
+    m->UpdateData = this;
+    m->SetAction(kActionSkinAll, 250);
+  }
 }
 
 void TSkinData::Uninstall() {
-  if (TSkinManage* m = SkinManager()) m->SetAction(kActionUnskinAll, 250);
+  if (TSkinManage* m = SkinManager()) {
+    m->UpdateData = this;
+    m->SetAction(kActionUnskinAll, 250);
+  }
 }
 
 void TSkinData::EnableSkin(bool on) {

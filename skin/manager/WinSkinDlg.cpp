@@ -2,19 +2,49 @@
 
 #include <algorithm>
 
+#include "platform/core/TextConv.h"
+#include "platform/win/Forms.h"
 #include "platform/win/WinUtil.h"
 #include "skin/data/WinSkinData.h"
+#include "skin/form/SkinDraw.h"
+#include "skin/form/WinSkinForm.h"
+#include "skin/manager/WinSkinMenu.h"
 
 namespace qn {
 
 namespace {
+
 TSkinManage* g_manager = nullptr;
-}
+// Set once a manager has gone: from then on the hooks only pass events on.
+std::atomic<bool> g_hooks_off{false};
+
+using TLock = std::lock_guard<std::recursive_mutex>;
+
+bool Contains(const std::wstring& text, const wchar_t* part) { return text.find(part) != std::wstring::npos; }
+
+HINSTANCE ProgramInstance() { return GetModuleHandleW(nullptr); }
+
+}  // namespace
+
+struct TSkinManage::TShared {
+  std::recursive_mutex mutex;
+  std::vector<TWinSkinForm*> flist;
+  std::vector<std::unique_ptr<TWinSkinPopMenu>> mlist;
+  std::vector<TSkinData*> dlist;
+  struct TThread {
+    DWORD id;
+    std::unique_ptr<TThreadHook> hook;
+  };
+  std::vector<TThread> threads;
+};
 
 TSkinManage* SkinManager() { return g_manager; }
 
 TSkinManage* CreateSkinManager() {
-  if (!g_manager) g_manager = new TSkinManage(false);
+  if (!g_manager) {
+    g_hooks_off = false;
+    g_manager = new TSkinManage(false);
+  }
   return g_manager;
 }
 
@@ -23,8 +53,31 @@ void FreeSkinManager() {
   g_manager = nullptr;
 }
 
+bool IsNT() {
+  static const bool nt = [] {
+    OSVERSIONINFOW v{};
+    v.dwOSVersionInfoSize = sizeof v;
+    return GetVersionExW(&v) && v.dwPlatformId == VER_PLATFORM_WIN32_NT;
+  }();
+  return nt;
+}
+
+bool NotVersion6() {
+  static const bool not6 = [] {
+    OSVERSIONINFOW v{};
+    v.dwOSVersionInfoSize = sizeof v;
+    return !GetVersionExW(&v) || v.dwMajorVersion != 6;
+  }();
+  return not6;
+}
+
 TSkinManage::TSkinManage(bool module_mode) : timer_(std::make_unique<TTimer>(nullptr)) {
-  if (module_mode) mode = reinterpret_cast<uintptr_t>(GetModuleHandleW(nullptr));
+  if (module_mode) {
+    mode = reinterpret_cast<uintptr_t>(ProgramInstance());
+  } else {
+    shared_ = std::make_shared<TShared>();
+  }
+  gui_thread_ = GetCurrentThreadId();
   timer_->SetEnabled(false);
   timer_->SetInterval(100);
   timer_->OnTimer = TNotifyEvent::Bind<&TSkinManage::DoAction>(this);
@@ -34,39 +87,453 @@ TSkinManage::~TSkinManage() {
   state = 4;
   active = false;
   timer_.reset();
-  threads_.clear();  // each unhooks as it goes
-  for (TSkinData* d : std::vector<TSkinData*>(dlist_)) d->ManagerGone();
-  dlist_.clear();
+  if (mode == 0) {
+    {
+      TLock lock(shared_->mutex);
+      shared_->threads.clear();  // each unhooks as it goes
+    }
+    UnskinAll();
+    FreePopupMenus();
+    for (TSkinData* d : Dlist()) d->ManagerGone();
+    {
+      TLock lock(shared_->mutex);
+      shared_->dlist.clear();
+    }
+    for (TSkinManage* sub : std::vector<TSkinManage*>(sublist_)) sub->AssignData(nullptr);
+    sublist_.clear();
+  } else if (hook_.Installed() && mmgr) {
+    mmgr->DeleteSub(this);
+    mmgr->DropModuleForms(mode);
+  }
   hook_.Remove();
+  g_hooks_off = true;
 }
+
+// ---- hooks ----
 
 void TSkinManage::InstallHook() {
   if (hook_.Installed()) return;
-  (void)hook_.Install(WH_CBT, GetCurrentThreadId(), [this](int code, WPARAM w, LPARAM l, LRESULT& r) {
-    return OnHook(code, w, l, r);
-  });
+  (void)hook_.Install(WH_CBT, GetCurrentThreadId(),
+                      [this](int code, WPARAM w, LPARAM l, LRESULT& r) { return OnHook(code, w, l, r); });
 }
 
-bool TSkinManage::OnHook(int code, WPARAM wparam, LPARAM, LRESULT&) {
-  if (code == HCBT_ACTIVATE) {
-    if (state == 0) state = 1;
-    AddForm(reinterpret_cast<HWND>(wparam));
+bool TSkinManage::OnHook(int code, WPARAM wparam, LPARAM lparam, LRESULT&) {
+  if (g_hooks_off) return false;
+  HWND wnd = reinterpret_cast<HWND>(wparam);
+  switch (code) {
+    case HCBT_CREATEWND: {
+      const CREATESTRUCTW* cs = reinterpret_cast<CBT_CREATEWNDW*>(lparam)->lpcs;
+      const std::wstring cls = GetWndClassName(wnd);
+      if (cls == L"ScrollBar" && (cs->style & SBS_SIZEGRIP)) {
+        if (TWinSkinForm* f = FindForm(cs->hwndParent)) f->AddControlh(wnd);
+      }
+      if (!(cs->style & WS_CHILD) && cls == L"#32768" && !mmgr) AddPopupMenu(wnd);
+      if (cs->dwExStyle & WS_EX_MDICHILD) AddForm(wnd);
+      break;
+    }
+    case HCBT_DESTROYWND:
+      DeletePopupMenu(wnd);
+      break;
+    case HCBT_ACTIVATE:
+      if (state == 0) state = 1;
+      AddForm(wnd);
+      break;
+    default:
+      break;
   }
   return false;  // every event goes on to the next hook
 }
 
+bool TSkinManage::OnThreadHook(int code, WPARAM wparam, LPARAM lparam, LRESULT&) {
+  HWND wnd = reinterpret_cast<HWND>(wparam);
+  switch (code) {
+    case HCBT_CREATEWND: {
+      const CREATESTRUCTW* cs = reinterpret_cast<CBT_CREATEWNDW*>(lparam)->lpcs;
+      const std::wstring cls = GetWndClassName(wnd);
+      // A scroll bar in a skinned window of another thread is created like on the main
+      // thread: refusing it (as the engine once did) breaks the dialog that wanted it.
+      if (cls == L"ScrollBar" && (cs->style & SBS_SIZEGRIP)) {
+        if (TWinSkinForm* f = FindForm(cs->hwndParent)) f->AddControlh(wnd);
+      }
+      if (cls == L"#32768") AddPopupMenu(wnd);
+      if (cs->dwExStyle & WS_EX_MDICHILD) AddForm(wnd);
+      break;
+    }
+    case HCBT_DESTROYWND:
+      DeletePopupMenu(wnd);
+      DeleteForm(wnd);
+      break;
+    case HCBT_ACTIVATE:
+      if (state == 0) state = 1;
+      AddForm(wnd);
+      break;
+    default:
+      break;
+  }
+  return false;
+}
+
+void TSkinManage::InstallThread(DWORD thread_id) {
+  if (!shared_) return;
+  TLock lock(shared_->mutex);
+  for (const auto& t : shared_->threads)
+    if (t.id == thread_id) return;
+  TShared::TThread t{thread_id, std::make_unique<TThreadHook>()};
+  // A hook the system refuses stays listed without a handle.
+  (void)t.hook->Install(WH_CBT, thread_id,
+                        [this](int code, WPARAM w, LPARAM l, LRESULT& r) { return OnThreadHook(code, w, l, r); });
+  shared_->threads.push_back(std::move(t));
+}
+
+void TSkinManage::UnInstallThread(DWORD thread_id) {
+  if (!shared_) return;
+  std::unique_ptr<TThreadHook> going;
+  {
+    TLock lock(shared_->mutex);
+    auto& list = shared_->threads;
+    auto it = std::find_if(list.begin(), list.end(), [&](const TShared::TThread& t) { return t.id == thread_id; });
+    if (it == list.end()) return;
+    going = std::move(it->hook);
+    list.erase(it);
+  }
+  going.reset();  // outside the lock: removing waits for the hook's running events
+}
+
+bool TSkinManage::ThreadHooked(DWORD thread_id) {
+  if (!shared_) return false;
+  TLock lock(shared_->mutex);
+  for (const auto& t : shared_->threads)
+    if (t.id == thread_id) return t.hook->Installed();
+  return false;
+}
+
+// ---- admission ----
+
+bool TSkinManage::OwnThread(HWND wnd) const { return GetWindowThreadProcessId(wnd, nullptr) == GetCurrentThreadId(); }
+
+TWinSkinForm* TSkinManage::FindForm(HWND wnd) {
+  if (!shared_ || !wnd) return nullptr;
+  TLock lock(shared_->mutex);
+  for (TWinSkinForm* f : shared_->flist)
+    if (f->Hwnd == wnd) return f;
+  return nullptr;
+}
+
+TCustomForm* TSkinManage::FindFormObject(HWND wnd) {
+  // The application's forms live on its thread; other threads go by the window property.
+  if (Application && GetCurrentThreadId() == gui_thread_) {
+    for (TCustomForm* f : Application->Forms())
+      if (f->HandleAllocated() && f->Handle() == wnd) return f;
+  }
+  return dynamic_cast<TCustomForm*>(ControlOfWindow(wnd));
+}
+
+bool TSkinManage::AddForm(HWND wnd) {
+  if (!active || !wnd || !shared_) return false;
+  PurgeForms();
+  if (SendMessageW(wnd, WM_SKINQUERY, 0, 0) == 1) return false;
+  if (FindForm(wnd)) return false;
+  TCustomForm* form = FindFormObject(wnd);
+  const std::wstring cls = GetWndClassName(wnd);
+  const LONG_PTR style = GetWindowLongPtrW(wnd, GWL_STYLE);
+  const LONG_PTR ex = GetWindowLongPtrW(wnd, GWL_EXSTYLE);
+  if (!skinchildform && (style & WS_CHILD) && !(ex & WS_EX_MDICHILD) &&
+      LowerAscii(GetWndClassName(GetParent(wnd))) == L"mdiclient")
+    return false;
+  if (!form && reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(wnd, GWLP_HINSTANCE)) != ProgramInstance() &&
+      cls != L"#32770")
+    return false;
+  RECT r = HwndWindowRect(wnd);
+  if ((r.right == r.left || r.bottom == r.top) && !(ex & WS_EX_MDICHILD)) return false;
+  if (form && form->Tag() == 99) return false;
+  if (Contains(cls, L"TcxPopupEditPopupWindow") || Contains(cls, L"TTERenderWindow") || cls == L"TApplication")
+    return false;
+  if (!CanSkinWindow(wnd, cls)) return false;
+  TSkinData* data = SelectSkinData(wnd, cls);
+  if (!data || data->Empty()) return false;
+
+  auto* sf = new TWinSkinForm(form);  // a form owns its skinner; the list owns the others'
+  sf->Hwnd = wnd;
+  sf->mode = mode;
+  sf->formclass = cls;
+  try {
+    if (form) sf->InitTform(data, form);
+    else sf->InitDlg(data);
+  } catch (...) {
+    delete sf;
+    return false;
+  }
+  {
+    TLock lock(shared_->mutex);
+    shared_->flist.push_back(sf);
+  }
+  PostMessageW(wnd, WM_SKINSTART, 0, 1000);
+  return true;
+}
+
+TSkinData* TSkinManage::SelectSkinData(HWND wnd, const std::wstring& class_name) {
+  std::vector<TSkinData*> list = Dlist();
+  for (auto it = list.rbegin(); it != list.rend(); ++it) {
+    auto* owner = dynamic_cast<TWinControl*>((*it)->Owner());
+    if ((*it)->SkinFormtype() == TSkinFormType::sfOnlyThisForm && owner && owner->HandleAllocated() &&
+        owner->Handle() == wnd)
+      return *it;
+  }
+  const std::wstring lower = LowerAscii(class_name);
+  if (lower == L"tmessageform" || lower == L"#32770") {
+    for (auto it = list.rbegin(); it != list.rend(); ++it)
+      if ((*it)->SkinFormtype() == TSkinFormType::sfDialog) return *it;
+  }
+  for (auto it = list.rbegin(); it != list.rend(); ++it)
+    if ((*it)->SkinFormtype() == TSkinFormType::sfMainform) return *it;
+  return list.empty() ? nullptr : list.front();
+}
+
+bool TSkinManage::CanSkinWindow(HWND wnd, const std::wstring& class_name) {
+  bool verdict = true;
+  if (!MainData) return verdict;
+  const std::wstring lower = LowerAscii(class_name);
+  if (Contains(lower, L"preview") && !Has(MainData->Options(), xoPreview)) verdict = false;
+  if (lower == L"#32770" && (GetWindowLongPtrW(wnd, GWL_STYLE) & DS_SETFOREGROUND)) verdict = false;
+  if (lower == L"tpopupdbtreeview") verdict = false;
+  MainData->DoFormSkin(wnd, class_name, verdict);
+  return verdict;
+}
+
+void TSkinManage::AddVisibleForm(TCustomForm* form) {
+  if (form->HandleAllocated() && IsWindowVisible(form->Handle()) &&
+      !(GetWindowLongPtrW(form->Handle(), GWL_STYLE) & WS_CHILD))
+    AddForm(form->Handle());
+}
+
+// ---- removal ----
+
+std::vector<TWinSkinForm*> TSkinManage::Forms() {
+  if (!shared_) return {};
+  TLock lock(shared_->mutex);
+  return shared_->flist;
+}
+
+std::vector<TSkinData*> TSkinManage::Dlist() {
+  if (!shared_) return {};
+  TLock lock(shared_->mutex);
+  return shared_->dlist;
+}
+
+// Takes a skinner out of the list; true when it was there. Whoever takes it out frees it.
+void TSkinManage::RemoveForm(TWinSkinForm* form) {
+  TLock lock(shared_->mutex);
+  auto& list = shared_->flist;
+  auto it = std::find(list.begin(), list.end(), form);
+  if (it != list.end()) list.erase(it);
+}
+
+void TSkinManage::PurgeForms() {
+  if (state == 4 || !shared_) return;
+  std::vector<TWinSkinForm*> released;
+  {
+    TLock lock(shared_->mutex);
+    auto& list = shared_->flist;
+    for (size_t i = list.size(); i-- > 0;) {
+      if (list[i]->Skinstate == 6 && list[i]->mode == mode) {
+        released.push_back(list[i]);
+        list.erase(list.begin() + static_cast<ptrdiff_t>(i));
+      }
+    }
+  }
+  for (TWinSkinForm* f : released) delete f;
+}
+
+bool TSkinManage::DeleteForm(HWND wnd) {
+  if (state == 4 || !shared_) return false;
+  TWinSkinForm* f = nullptr;
+  {
+    TLock lock(shared_->mutex);
+    for (TWinSkinForm* x : shared_->flist) {
+      if (x->Hwnd == wnd) {
+        f = x;
+        break;
+      }
+    }
+    if (!f || !f->FForm) return false;
+    shared_->flist.erase(std::find(shared_->flist.begin(), shared_->flist.end(), f));
+  }
+  f->Skinstate = 4;
+  f->UnSubclass();
+  delete f;
+  return true;
+}
+
+void TSkinManage::DeleteForm2(HWND wnd) {
+  if (state == 4 || !shared_) return;
+  TLock lock(shared_->mutex);
+  auto& list = shared_->flist;
+  for (auto it = list.begin(); it != list.end(); ++it) {
+    if ((*it)->Hwnd == wnd) {
+      list.erase(it);
+      return;
+    }
+  }
+}
+
+void TSkinManage::DeleteForm3() {
+  if (state == 4 || !shared_) return;
+  std::vector<TWinSkinForm*> released;
+  {
+    TLock lock(shared_->mutex);
+    auto& list = shared_->flist;
+    for (size_t i = list.size(); i-- > 0;) {
+      if (list[i]->Skinstate == 6) {
+        released.push_back(list[i]);
+        list.erase(list.begin() + static_cast<ptrdiff_t>(i));
+      }
+    }
+  }
+  for (TWinSkinForm* f : released) delete f;
+}
+
+void TSkinManage::UnskinAll() {
+  active = false;
+  if (!shared_) return;
+  for (;;) {
+    TWinSkinForm* f = nullptr;
+    {
+      TLock lock(shared_->mutex);
+      auto& list = shared_->flist;
+      // Windows of other threads are theirs to let go; they leave with their windows.
+      for (size_t i = list.size(); i-- > 0 && !f;) {
+        if (list[i]->mode == mode && (!IsWindow(list[i]->Hwnd) || OwnThread(list[i]->Hwnd))) {
+          f = list[i];
+          list.erase(list.begin() + static_cast<ptrdiff_t>(i));
+        }
+      }
+    }
+    if (!f) return;
+    f->UnSubclass3();
+    delete f;
+  }
+}
+
+void TSkinManage::DropModuleForms(uintptr_t module) {
+  for (TWinSkinForm* f : Forms()) {
+    if (f->mode != module) continue;
+    RemoveForm(f);
+    if (f->FForm) f->FForm->Free();  // which frees the skinner it owns
+    else delete f;
+  }
+}
+
+// ---- popup menus ----
+
+void TSkinManage::AddPopupMenu(HWND wnd) {
+  if (!active || !shared_) return;
+  if (SendMessageW(wnd, WM_SKINQUERY, 0, 0) == 1 || HasPopupMenu(wnd)) return;
+  TSkinData* data = SelectSkinData(wnd, GetWndClassName(wnd));
+  if (!data || data->Empty()) return;
+  const TSkinControlTypes set = data->SkinControls();
+  bool allowed = false;
+  switch (menutype) {
+    case 0: allowed = Has(set, xcPopupMenu); break;
+    case 1: allowed = Has(set, xcMainMenu) || Has(set, xcMenuItem); break;
+    case 2: allowed = Has(set, xcSystemMenu); break;
+    default: break;
+  }
+  if (!allowed) return;
+  auto m = std::make_unique<TWinSkinPopMenu>();
+  m->InitSkin(wnd, data, nullptr);
+  if (menuactive) m->ownerdraw = true;
+  TLock lock(shared_->mutex);
+  shared_->mlist.push_back(std::move(m));
+}
+
+bool TSkinManage::DeletePopupMenu(HWND wnd) {
+  if (!shared_) return false;
+  std::unique_ptr<TWinSkinPopMenu> going;
+  bool empty;
+  {
+    TLock lock(shared_->mutex);
+    auto& list = shared_->mlist;
+    for (auto it = list.begin(); it != list.end(); ++it) {
+      if ((*it)->hwnd == wnd) {
+        going = std::move(*it);
+        list.erase(it);
+        break;
+      }
+    }
+    empty = list.empty();
+  }
+  if (going) going->UnSubClass();
+  if (empty) {
+    menuactive = false;
+    menutype = 0;
+  }
+  return going != nullptr;
+}
+
+bool TSkinManage::HasPopupMenu(HWND wnd) {
+  if (!shared_) return false;
+  TLock lock(shared_->mutex);
+  for (const auto& m : shared_->mlist)
+    if (m->hwnd == wnd) return true;
+  return false;
+}
+
+int TSkinManage::PopupCount() {
+  if (!shared_) return 0;
+  TLock lock(shared_->mutex);
+  return static_cast<int>(shared_->mlist.size());
+}
+
+void TSkinManage::FreePopupMenus() {
+  if (!shared_) return;
+  std::vector<std::unique_ptr<TWinSkinPopMenu>> going;
+  {
+    TLock lock(shared_->mutex);
+    going.swap(shared_->mlist);
+  }
+  for (auto& m : going) m->UnSubClass();
+}
+
+void TSkinManage::SetPopMenu() {
+  if (!shared_) return;
+  TLock lock(shared_->mutex);
+  for (auto& m : shared_->mlist) m->ownerdraw = true;
+}
+
+void TSkinManage::SetHMenu(HMENU menu) {
+  if (!shared_) return;
+  TLock lock(shared_->mutex);
+  auto& list = shared_->mlist;
+  for (auto it = list.rbegin(); it != list.rend(); ++it) {
+    if (!(*it)->hmenu) {
+      (*it)->hmenu = menu;
+      return;
+    }
+  }
+}
+
+TBitmap* TSkinManage::GetMenuBg(HMENU) {
+  // The menu windows' skinned backgrounds come with the menu painters.
+  return nullptr;
+}
+
+// ---- data components and actions ----
+
 void TSkinManage::AddSkinData(TSkinData* data) {
-  std::lock_guard<std::recursive_mutex> lock(lists_);
-  dlist_.push_back(data);
+  if (!shared_) return;
+  TLock lock(shared_->mutex);
+  shared_->dlist.push_back(data);
   if (!MainData && data->SkinFormtype() == TSkinFormType::sfMainform) MainData = data;
 }
 
 void TSkinManage::RemoveSkinData(TSkinData* data) {
-  std::lock_guard<std::recursive_mutex> lock(lists_);
-  auto it = std::find(dlist_.begin(), dlist_.end(), data);
-  if (it != dlist_.end()) dlist_.erase(it);
+  if (shared_) {
+    TLock lock(shared_->mutex);
+    auto& list = shared_->dlist;
+    list.erase(std::remove(list.begin(), list.end(), data), list.end());
+  }
   if (UpdateData == data) UpdateData = nullptr;
-  // MainData keeps pointing at it in the original; a dangling pointer helps nobody.
+  // The original kept pointing at a component that is gone; nobody gains from that.
   if (MainData == data) MainData = nullptr;
 }
 
@@ -78,52 +545,221 @@ void TSkinManage::SetAction(int act, int interval_ms) {
     if (act == kActionUnskinAll) active = false;
     return;
   }
+  if (mode == 0) {
+    for (TSkinManage* sub : sublist_) {
+      sub->UpdateData = UpdateData;
+      if (act == kActionSkinAll) {
+        sub->active = true;
+        sub->SetAction(kActionSkinAll, 300);
+      } else if (act == kActionUnskinAll) {
+        sub->active = false;
+      }
+    }
+  }
   timer_->SetEnabled(true);
+}
+
+void TSkinManage::DoActionOnlyThisForm() {
+  TSkinData* data = UpdateData;
+  switch (action) {
+    case kActionSkinAll: {
+      active = true;
+      skinchildform = true;
+      if (Application) {
+        const auto& forms = Application->Forms();
+        for (size_t i = forms.size(); i-- > 0;) {
+          if (forms[i] == data->Owner()) {
+            AddVisibleForm(forms[i]);
+            break;
+          }
+        }
+      }
+      skinchildform = false;
+      break;
+    }
+    case kActionUnskinAll: {
+      active = false;
+      PurgeForms();
+      std::vector<TWinSkinForm*> list = Forms();
+      for (auto it = list.rbegin(); it != list.rend(); ++it) {
+        if ((*it)->fsd != data || !OwnThread((*it)->Hwnd)) continue;
+        (*it)->UnSubclass();
+        (*it)->RePaint((*it)->Hwnd);
+        RemoveForm(*it);
+        delete *it;
+        break;
+      }
+      break;
+    }
+    case kActionSkinChanged: {
+      PurgeForms();
+      for (TWinSkinForm* f : Forms()) {
+        if (f->fsd != data || !OwnThread(f->Hwnd)) continue;
+        f->DeleteSysbtn();
+        f->InitSkinData();
+        f->SkinChange();
+        break;
+      }
+      break;
+    }
+    case kActionFreeReleased:
+      DeleteForm3();
+      break;
+    default:
+      break;
+  }
 }
 
 void TSkinManage::DoAction(TObject*) {
   timer_->SetEnabled(false);
   if (!UpdateData) return;
-  switch (action) {
-    case kActionSkinAll: active = true; break;
-    case kActionUnskinAll: active = false; break;
-    default: break;
+  if (UpdateData->SkinFormtype() == TSkinFormType::sfOnlyThisForm) {
+    DoActionOnlyThisForm();
+  } else {
+    switch (action) {
+      case kActionSkinAll: {
+        active = true;
+        WMSetDraw = false;
+        skinchildform = true;
+        PurgeForms();
+        if (Application) {
+          std::vector<TCustomForm*> forms = Application->Forms();
+          for (size_t i = forms.size(); i-- > 0;) AddVisibleForm(forms[i]);
+        }
+        skinchildform = false;
+        if (mode == 0) {
+          for (TSkinManage* sub : sublist_) {
+            sub->UpdateData = UpdateData;
+            sub->active = true;
+            sub->SetAction(kActionSkinAll, 300);
+          }
+        }
+        break;
+      }
+      case kActionUnskinAll: {
+        active = false;
+        PurgeForms();
+        for (TWinSkinForm* f : Forms()) {
+          if (!OwnThread(f->Hwnd)) continue;  // windows of other threads let go on their own
+          f->UnSubclass();
+          f->RePaint(f->Hwnd);
+          RemoveForm(f);
+          delete f;
+        }
+        if (mode == 0)
+          for (TSkinManage* sub : sublist_) sub->active = false;
+        break;
+      }
+      case kActionSkinChanged: {
+        PurgeForms();
+        std::vector<TWinSkinForm*> mine;
+        for (TWinSkinForm* f : Forms())
+          if (f->fsd == UpdateData && OwnThread(f->Hwnd)) mine.push_back(f);
+        for (TWinSkinForm* f : mine) {
+          f->DeleteSysbtn();
+          f->InitSkinData();
+        }
+        for (TWinSkinForm* f : mine) f->SkinChange();
+        break;
+      }
+      case kActionFreeReleased:
+        DeleteForm3();
+        break;
+      case kActionReskinForm: {
+        TWinSkinForm* f = FindForm(lpara);
+        if (!f) return;
+        f->UnSubclass();
+        f->Skinstate = 6;
+        PurgeForms();
+        AddForm(lpara);
+        return;
+      }
+      default:
+        break;
+    }
   }
-  // Attaching and detaching form skinners comes with the form skinner itself; until then
-  // an action only switches the manager and reports that it ran.
-  if (action == kActionReskinForm) return;
-  TSkinData* data = std::exchange(UpdateData, nullptr);
+  TSkinData* data = UpdateData;
+  UpdateData = nullptr;
   data->DoSkinChanged();
 }
 
-void TSkinManage::InstallThread(DWORD thread_id) {
-  std::lock_guard<std::recursive_mutex> lock(lists_);
-  for (const TSkinThread& t : threads_)
-    if (t.ThreadID == thread_id) return;
-  TSkinThread t{thread_id, std::make_unique<TThreadHook>()};
-  // A hook the system refuses stays listed with no handle.
-  (void)t.hook->Install(WH_CBT, thread_id, [](int, WPARAM, LPARAM, LRESULT&) { return false; });
-  threads_.push_back(std::move(t));
+void TSkinManage::AssignData(TSkinManage* main) {
+  if (main) {
+    shared_ = main->shared_;
+    MainData = main->MainData;
+    mmgr = main;
+    state = 1;
+    active = main->active.load();
+    main->sublist_.push_back(this);
+    return;
+  }
+  shared_.reset();
+  MainData = nullptr;
+  active = false;
+  state = 4;
+  hook_.Remove();
 }
 
-void TSkinManage::UnInstallThread(DWORD thread_id) {
-  std::lock_guard<std::recursive_mutex> lock(lists_);
-  for (auto it = threads_.begin(); it != threads_.end(); ++it) {
-    if (it->ThreadID == thread_id) {
-      threads_.erase(it);
-      return;
+void TSkinManage::DeleteSub(TSkinManage* sub) {
+  auto it = std::find(sublist_.begin(), sublist_.end(), sub);
+  if (it != sublist_.end()) sublist_.erase(it);
+}
+
+// ---- MDI ----
+
+void TSkinManage::SetMDIMax(bool maximised) {
+  if (maximised == MDIMax) return;
+  MDIMax = maximised;
+  if (MainData && Has(MainData->Options(), xoMDIChildBorder)) return;
+  SetMDIMax2(maximised);
+}
+
+void TSkinManage::SetMDIMax2(bool maximised) {
+  MDIMax = maximised;
+  for (TWinSkinForm* f : Forms()) {
+    if (f->FormStyle != TSkinFormStyle::sfsMDIChild || !OwnThread(f->Hwnd)) continue;
+    if (maximised) {
+      if (f->crop) f->Uncropwindow();
+      f->EnableSysbtn(true);
+    } else if (f->Windowstate == TSkinWindowState::swsMin) {
+      f->EnableSysbtn(true);
+    } else {
+      f->Windowstate = TSkinWindowState::swsNormal;
+      f->Cropwindow();
+      f->EnableSysbtn(false);
+      if (!f->crop) f->Refresh();
     }
   }
 }
 
-bool TSkinManage::AddForm(HWND) {
-  // Admission arrives with the form skinner.
-  return false;
+void TSkinManage::SetCaption(int) {
+  for (TWinSkinForm* f : Forms()) {
+    if (f->FormStyle != TSkinFormStyle::sfsMDIChild) continue;
+    SetWindowLongPtrW(f->Hwnd, GWL_STYLE, GetWindowLongPtrW(f->Hwnd, GWL_STYLE) | WS_CAPTION);
+  }
 }
 
-void TSkinManage::DeleteSysbtn() {}
+int TSkinManage::GetMDIChildNum() {
+  int n = 0;
+  for (TWinSkinForm* f : Forms())
+    if (f->FormStyle == TSkinFormStyle::sfsMDIChild) ++n;
+  return n;
+}
+
+void TSkinManage::DeleteSysbtn() {
+  for (TWinSkinForm* f : Forms())
+    if (f->fsd == UpdateData && OwnThread(f->Hwnd)) f->DeleteSysbtn();
+}
+
+// ---- helpers of the control skinners ----
 
 std::wstring GetWndText(HWND wnd) { return HwndGetText(wnd); }
+
+void CopyBitmap(TBitmap& source, TBitmap& dest) {
+  dest.SetPixelFormat(source.PixelFormat());
+  dest.SetSize(source.Width(), source.Height());
+  source.Draw(dest.DC(), 0, 0);
+}
 
 bool IsDropDownWindow(HWND wnd) {
   return (GetWindowLongPtrW(wnd, GWL_STYLE) & WS_POPUP) != 0 ||

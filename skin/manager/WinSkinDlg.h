@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -17,6 +18,8 @@ namespace qn {
 
 class TSkinData;
 class TWinSkinForm;
+class TWinSkinPopMenu;
+class TCustomForm;
 
 // Private messages of the skin engine's windows.
 constexpr UINT WM_SKINSTART = 0x3503;
@@ -34,6 +37,11 @@ enum TSkinAction : int {
   kActionFreeReleased = 6, kActionReskinForm = 7,
 };
 
+// Form skinners of windows that belong to other GUI threads than the one that runs the
+// manager's timer are attached and detached on their own threads, by the hooks installed
+// there: the timer's actions pass them by (a window can only be subclassed by its own thread).
+// The lists are shared with those threads under one lock, held only while a list is read or
+// changed, never while a skinner works, so that no thread waits for another's window.
 class TSkinManage {
  public:
   // module_mode: a manager of another module (a sub-manager) makes no lists of its own.
@@ -43,50 +51,89 @@ class TSkinManage {
   ~TSkinManage();
 
   void InstallHook();
+  void InstallThread(DWORD thread_id);
+  void UnInstallThread(DWORD thread_id);
+  // Admits a window: true when a form skinner was attached.
+  bool AddForm(HWND wnd);
+  // A destroyed window of another thread: its skinner, if it has a form object, goes.
+  bool DeleteForm(HWND wnd);
+  // A form skinner that goes by itself leaves the list (it is not freed here).
+  void DeleteForm2(HWND wnd);
+  // Frees every released form skinner (state 6), whatever its mode.
+  void DeleteForm3();
   void AddSkinData(TSkinData* data);
   void RemoveSkinData(TSkinData* data);
   // Records the action and starts the timer; before anything has started only switches
   // the manager on (1) or off (2).
   void SetAction(int action, int interval_ms);
-  void InstallThread(DWORD thread_id);
-  void UnInstallThread(DWORD thread_id);
-  // Admits a window: true when a form skinner was attached.
-  bool AddForm(HWND wnd);
-  void DeleteSysbtn();
+  void AssignData(TSkinManage* main);
+  void DeleteSub(TSkinManage* sub);
 
-  const std::vector<TSkinData*>& Dlist() const { return dlist_; }
-  std::vector<TWinSkinForm*>& Flist() { return flist_; }
+  // Shared state of the menu code.
+  void SetPopMenu();
+  void SetHMenu(HMENU menu);
+  TBitmap* GetMenuBg(HMENU menu);
+  void UpdateSkinMenu(void*) {}
+  // MDI bookkeeping.
+  void SetMDIMax(bool maximised);
+  void SetMDIMax2(bool maximised);
+  void SetCaption(int);
+  int GetMDIChildNum();
+  void DeleteSysbtn();
+  int initsb(HWND) { return 0; }
+  int Uninitsb(HWND) { return 0; }
+
+  TWinSkinForm* FindForm(HWND wnd);
+  bool HasPopupMenu(HWND wnd);
+  // Copies of the lists, for walks that call into skinners without holding the lock.
+  std::vector<TWinSkinForm*> Forms();
+  std::vector<TSkinData*> Dlist();
+  int PopupCount();
   bool HookInstalled() const { return hook_.Installed(); }
+  bool ThreadHooked(DWORD thread_id);
   bool TimerEnabled() const { return timer_->Enabled(); }
   int TimerInterval() const { return timer_->Interval(); }
 
-  bool active = false;
-  bool skinchildform = false;
-  int state = 0;  // 0 nothing started, 1 running, 4 shutting down
-  int menutype = 0;
-  bool menuactive = false;
-  bool MDIMax = false;
-  bool WMSetDraw = false;
-  int action = kActionNone;
+  std::atomic<bool> active{false};
+  std::atomic<bool> skinchildform{false};
+  std::atomic<int> state{0};  // 0 nothing started, 1 running, 4 shutting down or detached
+  std::atomic<int> menutype{0};
+  std::atomic<bool> menuactive{false};
+  std::atomic<bool> MDIMax{false};
+  std::atomic<bool> WMSetDraw{false};
+  std::atomic<int> action{kActionNone};
   TSkinData* UpdateData = nullptr;
   TSkinData* MainData = nullptr;
   uintptr_t mode = 0;
   HWND lpara = nullptr;
+  HWND clienthwnd = nullptr;
+  TCustomForm* MDIForm = nullptr;
+  TSkinManage* mmgr = nullptr;
 
  private:
-  void DoAction(TObject* sender);
+  struct TShared;  // the lists, shared with sub-managers
   bool OnHook(int code, WPARAM wparam, LPARAM lparam, LRESULT& result);
+  bool OnThreadHook(int code, WPARAM wparam, LPARAM lparam, LRESULT& result);
+  void DoAction(TObject* sender);
+  void DoActionOnlyThisForm();
+  void AddPopupMenu(HWND wnd);
+  bool DeletePopupMenu(HWND wnd);
+  TSkinData* SelectSkinData(HWND wnd, const std::wstring& class_name);
+  bool CanSkinWindow(HWND wnd, const std::wstring& class_name);
+  TCustomForm* FindFormObject(HWND wnd);
+  void AddVisibleForm(TCustomForm* form);
+  void PurgeForms();
+  void UnskinAll();
+  void RemoveForm(TWinSkinForm* form);
+  void FreePopupMenus();
+  void DropModuleForms(uintptr_t module);
+  bool OwnThread(HWND wnd) const;
 
   std::unique_ptr<TTimer> timer_;
   TThreadHook hook_;
-  std::recursive_mutex lists_;  // guards the lists against further GUI threads
-  std::vector<TSkinData*> dlist_;
-  std::vector<TWinSkinForm*> flist_;
-  struct TSkinThread {
-    DWORD ThreadID;
-    std::unique_ptr<TThreadHook> hook;
-  };
-  std::vector<TSkinThread> threads_;
+  std::shared_ptr<TShared> shared_;
+  std::vector<TSkinManage*> sublist_;
+  DWORD gui_thread_ = 0;
 };
 
 // The program's manager, made by the first skin-data component that finishes loading.
@@ -96,6 +143,12 @@ void FreeSkinManager();
 
 // Helpers of the control skinners.
 std::wstring GetWndText(HWND wnd);
+class TBitmap;
+void CopyBitmap(TBitmap& source, TBitmap& dest);
 bool IsDropDownWindow(HWND wnd);
+// Whether the system is of the NT family (set when the unit starts), and whether its major
+// version differs from 6.
+bool IsNT();
+bool NotVersion6();
 
 }  // namespace qn
