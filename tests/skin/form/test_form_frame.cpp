@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 #include "platform/win/WinUtil.h"
 #include "skin/form/SkinDraw.h"
@@ -367,6 +368,38 @@ TEST_F(FormTest, ALongCaptionIsCutBeforeTheClipOrTheButtons) {
     EXPECT_TRUE(FrameMatchesSkin(WindowPixels(f->Handle()), data->skin, true, sf->bw, skip));
     f->Free();
   }
+}
+
+TEST_F(FormTest, ANewCaptionIsDrawnInTheSkinnedTitle) {
+  // The default handling of a new window text draws the native caption at once, over the
+  // skinned one: both a form and a plain dialog get theirs back.
+  TTestForm* f = MakeForm(300, 120, TFormBorderStyle::bsSingle, kSysOnly, L"青囊");
+  TWinSkinForm* sf = Attach(f);
+  TDialog dlg(L"对话框");
+  ShowWindow(dlg.wnd, SW_SHOW);
+  SetWindowPos(dlg.wnd, nullptr, 420, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  TWinSkinForm* sd = AttachWindow(dlg.wnd);
+  struct Case {
+    HWND wnd;
+    TWinSkinForm* skinner;
+    std::function<void(const std::wstring&)> set;
+    int widened;  // a dialog's caption starts 16 pixels further left
+  } cases[] = {
+      {f->Handle(), sf, [&](const std::wstring& t) { f->SetCaption(t); }, 0},
+      {dlg.wnd, sd, [&](const std::wstring& t) { SetWindowTextW(dlg.wnd, t.c_str()); }, 16},
+  };
+  for (const Case& c : cases) {
+    const std::wstring text = L"青囊珍藏查询";
+    c.set(text);
+    ASSERT_TRUE(Pump([&] { return !GetUpdateRect(c.wnd, nullptr, FALSE); }));
+    EXPECT_EQ(c.skinner->FTitleRect.right - c.skinner->FTitleRect.left - c.widened,
+              TSystemCaptionFont().Width(L"  " + text + L" "));
+    std::vector<RECT> skip = ButtonBounds(c.skinner);
+    skip.push_back(c.skinner->FTitleRect);
+    EXPECT_TRUE(FrameMatchesSkin(WindowPixels(c.wnd), data->skin, c.wnd == GetForegroundWindow(), c.skinner->bw, skip));
+  }
+  sd->UnSubclass();
+  delete sd;
 }
 
 TEST_F(FormTest, DetachingGivesBackTheNativeFrameAndTheWindowProcedures) {
