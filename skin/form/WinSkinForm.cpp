@@ -647,7 +647,20 @@ void TWinSkinForm::FormHook(TMessage& m) {
 // The MDI client window of an MDI frame.
 void TWinSkinForm::OnMdiClientMessage(TMessage& m) {
   auto alive = alive_;
-  auto pass = [&] { mdi_subclass_.CallPrevious(m); };
+  bool passed = false;
+  auto pass = [&] {
+    passed = true;
+    mdi_subclass_.CallPrevious(m);
+  };
+  try {
+    MdiClientMessage(m, pass);
+  } catch (...) {
+    if (*alive && !passed) pass();
+  }
+}
+
+void TWinSkinForm::MdiClientMessage(TMessage& m, const std::function<void()>& pass) {
+  auto alive = alive_;
   TSkinManage* mgr = SkinManager();
   switch (m.Msg) {
     case WM_NCDESTROY:
@@ -686,6 +699,13 @@ void TWinSkinForm::OnMdiClientMessage(TMessage& m) {
 // ---- The hover and hint timer ----
 
 void TWinSkinForm::OnTimer(TObject*) {
+  try {
+    HoverTick();
+  } catch (...) {
+  }
+}
+
+void TWinSkinForm::HoverTick() {
   if (!FWindowActive || fInMenu || !fsd || !ActiveBtn) return;
   if (!IsLiveButton(ActiveBtn)) {
     ActiveBtn = nullptr;

@@ -10,6 +10,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -185,6 +186,7 @@ class TWinSkinForm : public TComponent {
   void Stage3(TMessage& m);
   void FormHook(TMessage& m);
   void OnMdiClientMessage(TMessage& m);
+  void MdiClientMessage(TMessage& m, const std::function<void()>& pass);
   void Prev(TMessage& m);
   void Activate();
   void AttachCommon();
@@ -194,6 +196,7 @@ class TWinSkinForm : public TComponent {
   void ReadWindowState();
   void OnSize(TMessage& m);
   void OnTimer(TObject* sender);
+  void HoverTick();
   bool IsPlainWindow() const { return FForm == nullptr; }
   bool Maximised() const { return Windowstate == TSkinWindowState::swsMax; }
   bool Minimised() const { return Windowstate == TSkinWindowState::swsMin; }

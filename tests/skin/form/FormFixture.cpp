@@ -201,7 +201,7 @@ void CheckEdge(TChecker& c, const char* side, TDataSkinBorder& b, int frame, int
 ::testing::AssertionResult FrameMatchesSkin(const Rows& painted, TSkinObjects& skin, bool active, const RECT& bw,
                                             const std::vector<RECT>& skip) {
   const int H = int(painted.size()), W = H ? int(painted[0].size()) : 0;
-  TChecker c{painted, skip};
+  TChecker c{painted, skip, {}, 0};
   auto frame = [&](TDataSkinBorder& b) { return active || b.frame <= 1 ? 1 : 2; };
   TDataSkinBorder& left = *skin.border[skin::kBorderLeft];
   TDataSkinBorder& right = *skin.border[skin::kBorderRight];
