@@ -136,6 +136,10 @@ void TWinSkinForm::AttachCommon() {
     FormStyle = TSkinFormStyle::sfsMDIChild;
     if (Has(fsd->Options(), xoMDIChildBorder)) sMainMenu = false;
   }
+  // A native menu bar can only be drawn by the native frame: until the skinned menu bar takes
+  // its place, such a window keeps its frame (its controls are skinned all the same).
+  hmenu = IsMdiChild() ? nullptr : GetMenu(Hwnd);
+  if (hmenu) sMainMenu = false;
 
   FormBorder = TSkinFormBorder::sbsSingle;
   if ((style & WS_CAPTION) != WS_CAPTION) FormBorder = TSkinFormBorder::sbsNone;
@@ -167,8 +171,6 @@ void TWinSkinForm::AttachCommon() {
   if (!subclass_.Install(Hwnd, [this](TMessage& msg) { OnMessage(msg); })) return;
 
   if (sMainMenu) {
-    // The native menu bar stays in place until the skinned menu bar arrives (MenuHeight 0).
-    hmenu = GetMenu(Hwnd);
     InitSkinData();
   } else {
     Skinstate = 1;
