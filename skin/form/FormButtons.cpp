@@ -335,10 +335,8 @@ void TWinSkinForm::OnNcMouse(TMessage& m) {
       break;
     case WM_NCLBUTTONDBLCLK:
       if (b) {
-        if (b->data->Action == 3 || b->data->Action == 11) {
-          if (timer) timer->SetEnabled(false);
-          PostMessageW(Hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
-        }
+        // The hover timer keeps running: the program may refuse to close.
+        if (b->data->Action == 3 || b->data->Action == 11) PostMessageW(Hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
         return swallow();
       }
       // Only the caption maximises and restores: a double click on a border is no request.
@@ -380,8 +378,9 @@ void TWinSkinForm::SysButtonClick(TWinSysButton* b, POINT p) {
   if (!d) return;
   switch (d->Action) {
     case 0:
+      // The hover timer keeps running: the program may refuse to close, and the button must
+      // still see the mouse leave.
       if (!HasCloseCommand()) return;
-      if (timer) timer->SetEnabled(false);
       PostMessageW(Hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
       return;
     case 1: case 22:

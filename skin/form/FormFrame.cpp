@@ -145,7 +145,7 @@ void TWinSkinForm::OnNcActivate(TMessage& m) {
 
 void TWinSkinForm::PaintFrame(HDC dc) {
   if (!SkinScratch()) return;  // the drawing routines are gone (the program is ending)
-  if (Skinstate != 1 && Skinstate != 3) return;
+  if ((Skinstate != 1 && Skinstate != 3) || !sMainMenu) return;
   if (FormBorder == TSkinFormBorder::sbsNone || (IsMdiChild() && Maximised())) return;
   if (!fsd || fsd->Empty() || !IsWindow(Hwnd)) return;
   std::optional<TWindowDC> own;

@@ -78,7 +78,6 @@ void TWinSkinForm::PopupSystemMenu(POINT screen) {
     if (command) PostMessageW(Hwnd, WM_SYSCOMMAND, command, 0);
   } else if (ActiveBtn) {
     // A second click on the icon within the double-click time closes the window.
-    if (timer) timer->SetEnabled(false);
     PostMessageW(Hwnd, WM_CLOSE, 0, 0);
   }
 }

@@ -208,8 +208,6 @@ void TWinSkinForm::ReadWindowState() {
   }
 }
 
-HWND TWinSkinForm::MdiClient() const { return IsMdiChild() ? GetParent(Hwnd) : ClientHwnd; }
-
 // ---- Activation ----
 
 void TWinSkinForm::Activate() {
@@ -217,8 +215,11 @@ void TWinSkinForm::Activate() {
   hsysmenu = GetSystemMenu(Hwnd, FALSE);
   if (hsysmenu) FormIcons |= 1u << sbisystem;
   LoadFormIcon();
-  const RECT wr = HwndWindowRect(Hwnd), cr = HwndClientRect(Hwnd);
-  oldsize = RECT{0, 0, (wr.right - wr.left) - cr.right, (wr.bottom - wr.top) - cr.bottom};
+  if (!fitted_) {
+    // The native frame, measured while it is still in place.
+    const RECT wr = HwndWindowRect(Hwnd), cr = HwndClientRect(Hwnd);
+    oldsize = RECT{0, 0, (wr.right - wr.left) - cr.right, (wr.bottom - wr.top) - cr.bottom};
+  }
   if (m && m->WMSetDraw) {
     m->WMSetDraw = false;
     const LONG_PTR style = GetWindowLongPtrW(Hwnd, GWL_STYLE);

@@ -201,7 +201,6 @@ class TWinSkinForm : public TComponent {
   bool Maximised() const { return Windowstate == TSkinWindowState::swsMax; }
   bool Minimised() const { return Windowstate == TSkinWindowState::swsMin; }
   bool IsMdiChild() const { return FormStyle == TSkinFormStyle::sfsMDIChild; }
-  HWND MdiClient() const;
 
   // The frame (FormFrame.cpp).
   void OnNcCalcSize(TMessage& m);
