@@ -104,6 +104,7 @@ TEST_F(FormTest, TheClientAreaKeepsItsSizeInsideTheSkinnedFrame) {
       {TFormBorderStyle::bsSizeable, kAllBoxes, "sizeable"},
       {TFormBorderStyle::bsSingle, kSysOnly, "single"},
       {TFormBorderStyle::bsDialog, kSysOnly, "dialog"},
+      {TFormBorderStyle::bsNone, kSysOnly, "no border"},  // no frame: the window as it was
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
