@@ -252,7 +252,10 @@ void TWinSkinForm::LoadFormIcon() {
 }
 
 void TWinSkinForm::DrawFormIcon(HDC dc, const RECT& bounds) {
+  // The application window's icon, when that window belongs to this thread: a paint does not
+  // wait for another thread.
   HWND app = Application ? Application->Handle() : nullptr;
+  if (app && GetWindowThreadProcessId(app, nullptr) != GetCurrentThreadId()) app = nullptr;
   HICON icon = app ? reinterpret_cast<HICON>(SendMessageW(app, WM_GETICON, ICON_SMALL, 0)) : nullptr;
   if (!icon && app) icon = reinterpret_cast<HICON>(SendMessageW(app, WM_GETICON, ICON_BIG, 0));
   if (icon) {
