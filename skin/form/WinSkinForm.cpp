@@ -19,6 +19,13 @@ constexpr UINT kCmMenuChanged = 0xB015;  // the form's main menu changed
 
 bool SameClass(const std::wstring& a, const wchar_t* b) { return _wcsicmp(a.c_str(), b) == 0; }
 
+// A new colour of a windowed control does not repaint it by itself.
+void Recolor(TControl* control, TColor color) {
+  if (control->Color() == color) return;
+  control->SetColor(color);
+  control->Invalidate();
+}
+
 // An event handler of the program that fails must not take the window procedure with it.
 template <class F>
 void Quietly(F&& f) noexcept {
@@ -89,7 +96,7 @@ void TWinSkinForm::InitTform(TSkinData* data, TCustomForm* form) {
   if (!subclass_.Installed() || !form) return;
   if (sMainMenu) InstallFormHook();
   formcolor = form->Color();
-  form->SetColor(fsd->skin.Colors[skin::kcButtonFace]);
+  Recolor(form, fsd->skin.Colors[skin::kcButtonFace]);
   // Owner-drawn items of the form's main menu come with the skinned menu bar.
 }
 
@@ -275,10 +282,10 @@ void TWinSkinForm::SkinChange() {
   if (!fsd || !subclass_.Installed()) return;
   const TColor face = fsd->skin.Colors[skin::kcButtonFace];
   if (FForm) {
-    FForm->SetColor(face);
+    Recolor(FForm, face);
     for (int i = 0; i < FForm->ComponentCount(); ++i) {
       TComponent* c = FForm->Components(i);
-      if (auto* f = dynamic_cast<TCustomForm*>(c)) f->SetColor(face);
+      if (auto* f = dynamic_cast<TCustomForm*>(c)) Recolor(f, face);
       else if (c->InheritsFrom("TCustomGrid")) (void)SetOrdProp(c, "FixedColor", face);
     }
   }
@@ -331,7 +338,7 @@ void TWinSkinForm::UnSubclass() {
   RemoveFormHook();
   subclass_.Remove();
   FreeControls();
-  if (FForm && Skinstate != 4) FForm->SetColor(formcolor);
+  if (FForm && Skinstate != 4) Recolor(FForm, formcolor);
   SetSysMenuStyle(false);
   mdi_subclass_.Remove();
   if (Skinstate != 4 && (IsMdiChild() || !ischildform) && IsWindow(Hwnd)) {
@@ -358,7 +365,7 @@ void TWinSkinForm::UnSubclass() {
 void TWinSkinForm::UnSubclass2() {
   if (timer) timer->SetEnabled(false);
   FreeControls();
-  if (FForm && Skinstate != 4) FForm->SetColor(formcolor);
+  if (FForm && Skinstate != 4) Recolor(FForm, formcolor);
   RemoveFormHook();
   subclass_.Remove();
   mdi_subclass_.Remove();

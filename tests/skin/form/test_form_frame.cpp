@@ -502,6 +502,9 @@ TEST_F(FormTest, ASkinChangeRepaintsAndRefitsTheFrameAndCutsJadesCorners) {
     EXPECT_EQ(WindowSize(wnd).cx, 360 + want.left + want.right);
     EXPECT_EQ(WindowSize(wnd).cy, 220 + want.top + want.bottom);
     SaveShot(wnd, (std::string("skin_") + name).c_str());
+    // The form takes the skin's button face.
+    const Rows px = WindowPixels(wnd);
+    EXPECT_EQ(px[size_t(want.top + 100)][size_t(want.left + 100)], TColor(ColorToRGB(data->skin.Colors[skin::kcButtonFace])));
     std::vector<RECT> skip = ButtonBounds(sf);
     skip.push_back(RECT{sf->ctr.left, 0, sf->ctr.right, sf->bw.top});  // caption text and its backing
     EXPECT_TRUE(FrameMatchesSkin(WindowPixels(wnd), data->skin, true, sf->bw, skip));
