@@ -92,6 +92,8 @@ class TSkinManage {
   bool HookInstalled() const { return hook_.Installed(); }
   bool ThreadHooked(DWORD thread_id);
   bool TimerEnabled() const { return timer_->Enabled(); }
+  // Runs the pending action now instead of at the timer's tick.
+  void RunPendingAction() { DoAction(nullptr); }
   int TimerInterval() const { return timer_->Interval(); }
 
   std::atomic<bool> active{false};
