@@ -85,9 +85,15 @@ TTimer::TTimer(TComponent* owner) : TComponent(owner) {
 }
 
 TTimer::~TTimer() {
-  if (wnd_) {
+  if (!wnd_) return;
+  // The window forgets us first: a timer freed by another thread than the one that made it
+  // cannot destroy its window, and a tick that still arrives must find nothing to call.
+  SetWindowLongPtrW(wnd_, GWLP_USERDATA, 0);
+  if (GetWindowThreadProcessId(wnd_, nullptr) == GetCurrentThreadId()) {
     KillTimer(wnd_, 1);
     DestroyWindow(wnd_);
+  } else {
+    PostMessageW(wnd_, WM_CLOSE, 0, 0);  // its own thread destroys it
   }
 }
 

@@ -1,6 +1,7 @@
 #include "platform/win/PaintBuffer.h"
 
 #include <algorithm>
+#include <mutex>
 
 #include "platform/win/GdiObjects.h"
 
@@ -34,17 +35,24 @@ Shared& Buffer() {
   return shared;
 }
 
+// Windows of several GUI threads may paint at once: one of them gets the buffer, the others
+// (like a paint inside a paint) draw straight to their targets.
+std::mutex g_buffer_lock;
+
 }  // namespace
 
 TPaintBuffer::TPaintBuffer(HDC target, const RECT& area) : target_(target), area_(area) {
   Shared& s = Buffer();
-  nested_ = s.busy;
+  {
+    std::lock_guard<std::mutex> guard(g_buffer_lock);
+    nested_ = s.busy;
+    s.busy = true;
+  }
   if (nested_) {  // a paint inside a paint draws straight to its target
     dc_ = target;
     saved_ = 0;
     return;
   }
-  s.busy = true;
   s.Ensure(target, area.right - area.left, area.bottom - area.top);
   dc_ = s.dc.Get();
   saved_ = SaveDC(dc_);
@@ -55,6 +63,7 @@ TPaintBuffer::TPaintBuffer(HDC target, const RECT& area) : target_(target), area
 TPaintBuffer::~TPaintBuffer() {
   if (nested_) return;
   RestoreDC(dc_, saved_);
+  std::lock_guard<std::mutex> guard(g_buffer_lock);
   Buffer().busy = false;
 }
 

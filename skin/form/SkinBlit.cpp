@@ -1,6 +1,7 @@
 #include "skin/form/SkinBlit.h"
 
 #include <algorithm>
+#include <mutex>
 #include <array>
 #include <cstdint>
 #include <new>
@@ -49,6 +50,9 @@ struct TKept {
 };
 
 std::array<TKept, static_cast<size_t>(TPool::kCount)> g_kept;
+// Windows of different GUI threads may paint at the same moment: taking and giving back a
+// kept buffer happens under this lock; a thread that finds one busy draws into its own.
+std::mutex g_kept_lock;
 
 std::unique_ptr<TBitmap> MakeSurface(int width, int height) {
   auto bmp = std::make_unique<TBitmap>(width, height, TPixelFormat::pfDevice);
@@ -123,6 +127,7 @@ class TMask {
 };
 
 TMask g_mask;
+bool g_mask_busy = false;  // under g_kept_lock
 
 // The copy itself, through a mask made for it.
 void MaskedCopy(HDC dst, int x, int y, int width, int height, HDC src, int src_x, int src_y, HBITMAP mask,
@@ -152,16 +157,20 @@ TBufferLease::TBufferLease(TPool pool, int width, int height) : pool_(pool) {
   if (width <= 0 || height <= 0) return;
   TKept& kept = g_kept[static_cast<size_t>(pool)];
   try {
-    if (!kept.busy && int64_t{width} * height <= kMaxKeptPixels) {
-      if (!kept.bitmap || kept.bitmap->Width() < width || kept.bitmap->Height() < height) {
-        const int w = kept.bitmap ? std::max(width, kept.bitmap->Width()) : width;
-        const int h = kept.bitmap ? std::max(height, kept.bitmap->Height()) : height;
-        kept.bitmap.reset();
-        kept.bitmap = MakeSurface(w, h);
+    {
+      std::lock_guard<std::mutex> guard(g_kept_lock);
+      if (!kept.busy && int64_t{width} * height <= kMaxKeptPixels) {
+        if (!kept.bitmap || kept.bitmap->Width() < width || kept.bitmap->Height() < height) {
+          const int w = kept.bitmap ? std::max(width, kept.bitmap->Width()) : width;
+          const int h = kept.bitmap ? std::max(height, kept.bitmap->Height()) : height;
+          kept.bitmap.reset();
+          kept.bitmap = MakeSurface(w, h);
+        }
+        kept.busy = pooled_ = true;
+        dc_ = kept.bitmap->DC();
       }
-      kept.busy = pooled_ = true;
-      dc_ = kept.bitmap->DC();
-    } else {
+    }
+    if (!pooled_) {
       own_ = MakeSurface(width, height);
       dc_ = own_->DC();
     }
@@ -173,21 +182,34 @@ TBufferLease::TBufferLease(TPool pool, int width, int height) : pool_(pool) {
 }
 
 TBufferLease::~TBufferLease() {
-  if (pooled_) g_kept[static_cast<size_t>(pool_)].busy = false;
+  if (!pooled_) return;
+  std::lock_guard<std::mutex> guard(g_kept_lock);
+  g_kept[static_cast<size_t>(pool_)].busy = false;
 }
 
 void TransparentCopy(HDC dst, int x, int y, int width, int height, HDC src, int src_x, int src_y, COLORREF color) {
   if (width <= 0 || height <= 0) return;
-  HBITMAP mask = g_mask.Make(src, src_x, src_y, width, height, color);
-  HDC mask_dc = g_mask.DC();
+  bool shared = false;
+  {
+    std::lock_guard<std::mutex> guard(g_kept_lock);
+    if (!g_mask_busy) shared = g_mask_busy = true;
+  }
+  TMask own;  // another thread holds the kept mask: one of our own for this copy
+  TMask& m = shared ? g_mask : own;
+  HBITMAP mask = m.Make(src, src_x, src_y, width, height, color);
+  HDC mask_dc = m.DC();
   if (mask && mask_dc) MaskedCopy(dst, x, y, width, height, src, src_x, src_y, mask, mask_dc);
+  if (!shared) return;
   if (g_mask.Oversized()) g_mask.Release();  // one huge copy does not pin its memory
+  std::lock_guard<std::mutex> guard(g_kept_lock);
+  g_mask_busy = false;
 }
 
 void ReleaseBuffers() {
+  std::lock_guard<std::mutex> guard(g_kept_lock);
   for (TKept& kept : g_kept)
     if (!kept.busy) kept.bitmap.reset();
-  g_mask.Release();
+  if (!g_mask_busy) g_mask.Release();
 }
 
 }  // namespace skinblit

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <mutex>
 #include <vector>
 
 #include "skin/form/SkinBlit.h"
@@ -149,6 +150,7 @@ namespace {
 
 // Pictures given back by their owners, ready for the next one of the same size.
 struct TRecyclePool {
+  std::mutex lock;  // painters of several GUI threads give back and take at once
   std::vector<std::unique_ptr<TBitmap>> free;
   bool closed = false;
   ~TRecyclePool() { closed = true; }
@@ -161,11 +163,14 @@ TRecyclePool& RecyclePool() {
 }
 
 std::unique_ptr<TBitmap> TakeRecycled(int w, int h) {
-  auto& free = RecyclePool().free;
+  TRecyclePool& pool = RecyclePool();
+  std::unique_lock<std::mutex> guard(pool.lock);
+  auto& free = pool.free;
   for (auto it = free.begin(); it != free.end(); ++it) {
     if ((*it)->Width() == w && (*it)->Height() == h) {
       std::unique_ptr<TBitmap> b = std::move(*it);
       free.erase(it);
+      guard.unlock();
       // Black, as a new device bitmap is: a picture from an empty image stays black.
       PatBlt(b->DC(), 0, 0, w, h, BLACKNESS);
       return b;
@@ -179,8 +184,10 @@ std::unique_ptr<TBitmap> TakeRecycled(int w, int h) {
 void TSkinBitmapRecycler::operator()(TBitmap* bitmap) const {
   TRecyclePool& pool = RecyclePool();
   if (!bitmap) return;
+  std::unique_lock<std::mutex> guard(pool.lock);
   if (pool.closed || bitmap->Empty() || bitmap->PixelFormat() != TPixelFormat::pfDevice ||
       pool.free.size() >= kRecycled) {
+    guard.unlock();
     delete bitmap;
     return;
   }
@@ -188,7 +195,13 @@ void TSkinBitmapRecycler::operator()(TBitmap* bitmap) const {
   pool.free.emplace_back(bitmap);
 }
 
-void ReleaseRecycledBitmaps() { RecyclePool().free.clear(); }
+void ReleaseRecycledBitmaps() {
+  std::vector<std::unique_ptr<TBitmap>> going;
+  {
+    std::lock_guard<std::mutex> guard(RecyclePool().lock);
+    going.swap(RecyclePool().free);
+  }
+}
 
 TSkinBitmap MakeSkinBitmap(const RECT& dest, TBitmap& image, const RECT& margins, int frame_index, int frame_count,
                            bool tile, bool vertical) {
