@@ -58,7 +58,7 @@ void TWinSkinForm::OnNcCalcSize(TMessage& m) {
   m.Result = WVR_VALIDRECTS;
 }
 
-void TWinSkinForm::FitWindowToFrame(bool remeasure) {
+void TWinSkinForm::FitWindowToFrame(bool remeasure, bool shape_first) {
   if (IsZoomed(Hwnd)) {
     Refresh();
     return;
@@ -83,6 +83,8 @@ void TWinSkinForm::FitWindowToFrame(bool remeasure) {
       width = needed;
     }
   }
+  // Shaped for the new size first, so that one repaint, the resize's, shows frame and outline.
+  if (shape_first) ShapeWindow(width, height, false);
   SetWindowPos(Hwnd, nullptr, 0, 0, width, height, SWP_FRAMECHANGED | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOMOVE);
   fitted_ = true;
 }

@@ -19,9 +19,12 @@ TRegionHandle RectRegion(int left, int top, int right, int bottom) {
 }  // namespace
 
 void TWinSkinForm::Cropwindow() {
-  if (Skinstate == 6 || !sMainMenu || !fsd || fsd->Empty() || !IsWindow(Hwnd)) return;
   const RECT wr = HwndWindowRect(Hwnd);
-  const int W = wr.right - wr.left, H = wr.bottom - wr.top;
+  ShapeWindow(wr.right - wr.left, wr.bottom - wr.top, true);
+}
+
+void TWinSkinForm::ShapeWindow(int W, int H, bool redraw) {
+  if (Skinstate == 6 || !sMainMenu || !fsd || fsd->Empty() || !IsWindow(Hwnd)) return;
   if (W <= 0 || H <= 0) return;
   if (IsMdiChild() && Windowstate != TSkinWindowState::swsNormal) return;
   // Rebuilt only for a new size, unless a skin change asks or the shape was taken away.
@@ -67,7 +70,7 @@ void TWinSkinForm::Cropwindow() {
     }
   }
   // From here the region belongs to the window.
-  if (region && SetWindowRegion(Hwnd, region, true)) crop = true;
+  if (region && SetWindowRegion(Hwnd, region, redraw)) crop = true;
 }
 
 void TWinSkinForm::Uncropwindow() {

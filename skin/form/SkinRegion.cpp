@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cstddef>
 #include <new>
 #include <vector>
 
@@ -24,16 +25,32 @@ TRegionHandle BitmapToRegion(TBitmap& image, int x_offset, int y_offset, TColor 
   };
   const int width = image.Width(), height = image.Height();
   try {
+    // A row whose runs match the row above only lengthens that row's rectangles: a border
+    // strip repeats the same few rows, and the region is built far faster from fewer pieces.
     std::vector<RECT> runs;
+    size_t previous = 0;  // where the rectangles of the last distinct row begin
     for (int y = 0; y < height; ++y) {
       const uint8_t* row = image.ScanLine(y);
       if (!row) break;
+      const size_t start = runs.size();
       int x = 0;
       while (x < width) {
         const int x0 = x;
         while (x < width && !cut(row + x * 4)) ++x;
         if (x > x0) runs.push_back({x0 + x_offset, y + y_offset, x + x_offset, y + y_offset + 1});
         ++x;  // past the cut pixel that ended the run
+      }
+      const size_t count = runs.size() - start;
+      const bool same = y > 0 && count > 0 && count == start - previous &&
+                        runs[previous].bottom == y + y_offset &&
+                        std::equal(runs.begin() + static_cast<std::ptrdiff_t>(start), runs.end(),
+                                   runs.begin() + static_cast<std::ptrdiff_t>(previous),
+                                   [](const RECT& a, const RECT& b) { return a.left == b.left && a.right == b.right; });
+      if (same) {
+        for (size_t i = previous; i < start; ++i) runs[i].bottom = y + y_offset + 1;
+        runs.resize(start);
+      } else {
+        previous = start;
       }
     }
     // Built 2000 rectangles at a time (older systems refuse long lists) and joined.

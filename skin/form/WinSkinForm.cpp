@@ -257,7 +257,7 @@ void TWinSkinForm::Activate() {
       }
     } else if (!ischildform && FormBorder != TSkinFormBorder::sbsNone && !Minimised()) {
       Skinstate = 5;
-      FitWindowToFrame(false);
+      FitWindowToFrame(false, !Maximised());
       Skinstate = 1;
       if (Maximised()) Refresh();
       else Cropwindow();

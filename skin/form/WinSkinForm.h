@@ -111,6 +111,8 @@ class TWinSkinForm : public TComponent {
   void RePaint(HWND wnd);
   // ---- Window shape (FormShape.cpp) ----
   void Cropwindow();
+  // The outline for a window of W x H; without redraw when a resize that repaints follows.
+  void ShapeWindow(int W, int H, bool redraw);
   void Uncropwindow();
   // ---- Control skinners: kept here, attached by control discovery (a later step) ----
   void InitControls(TWinControl* parent) {}
@@ -137,7 +139,7 @@ class TWinSkinForm : public TComponent {
   void PaintFrame(HDC dc = nullptr);
   // Resizes the window so that its client area keeps its size inside the skinned frame;
   // remeasure: the client area is measured afresh (a skin change).
-  void FitWindowToFrame(bool remeasure);
+  void FitWindowToFrame(bool remeasure, bool shape_first = false);
   // Removes (or gives back) the window's system-menu style.
   void SetSysMenuStyle(bool remove);
 

@@ -71,20 +71,55 @@ TEST(BitmapToRegion, AllMagentaGivesAnEmptyRegion) {
   EXPECT_TRUE(IsEmpty(rgn.Get()));
 }
 
-TEST(BitmapToRegion, ManyRunsGiveTheRegionOfOneCall) {
-  // Every third pixel magenta: 101 runs a row, 4040 in all, past two parts of 2000.
-  const int w = 301, h = 40, dx = 7, dy = -3;
+// One rectangle per opaque run of each row: the region the bitmap must give.
+template <typename Cut>
+std::vector<RECT> RowRuns(int w, int h, int dx, int dy, Cut cut) {
   std::vector<RECT> runs;
   for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; x += 3) runs.push_back({x + dx, y + dy, std::min(x + 2, w) + dx, y + dy + 1});
-  TRegionHandle want = OneCall(runs);
+    for (int x = 0; x < w;) {
+      const int x0 = x;
+      while (x < w && !cut(x, y)) ++x;
+      if (x > x0) runs.push_back({x0 + dx, y + dy, x + dx, y + dy + 1});
+      ++x;
+    }
+  return runs;
+}
+
+TEST(BitmapToRegion, ManyRunsGiveTheRegionOfOneCall) {
+  // Every third pixel magenta, shifted a pixel a row: about 100 runs a row, 4000 in all,
+  // past two parts of 2000.
+  const int w = 301, h = 40, dx = 7, dy = -3;
+  auto cut = [](int x, int y) { return (x + y) % 3 == 2; };
+  TRegionHandle want = OneCall(RowRuns(w, h, dx, dy, cut));
   ASSERT_TRUE(want);
   for (const TFormatCase& f : kFormats) {
-    auto image = MakeImage(w, h, f.format, [](int x, int y) { return x % 3 == 2 ? kMagenta : RGB(x % 200, y, 9); });
+    auto image = MakeImage(w, h, f.format, [&](int x, int y) { return cut(x, y) ? kMagenta : RGB(x % 200, y, 9); });
     TRegionHandle got = BitmapToRegion(*image, dx, dy, kMagenta, 1, 1, 1);
     ASSERT_TRUE(got) << f.name;
     EXPECT_TRUE(EqualRgn(got.Get(), want.Get())) << f.name;
     EXPECT_EQ(image->PixelFormat(), TPixelFormat::pf32bit) << "the image is converted in place";
+  }
+}
+
+TEST(BitmapToRegion, RepeatedRowsKeepTheirShape) {
+  // Rows that repeat are joined into taller rectangles; nothing may join across a change.
+  struct TCase {
+    const char* name;
+    bool (*cut)(int x, int y);
+  } cases[] = {
+      {"blocks of two patterns", [](int x, int y) { return (y / 5) % 2 ? x == 3 : x % 4 == 0; }},
+      {"a fully cut row between equal rows", [](int, int y) { return y == 6; }},
+      {"same count, other extents", [](int x, int y) { return x == (y < 8 ? 2 : 5); }},
+      {"rounded corners", [](int x, int y) { return (y == 0 && (x < 3 || x > 8)) || (y == 1 && (x < 1 || x > 10)); }},
+      {"one row", [](int x, int y) { return y > 0 || x == 4; }},
+  };
+  const int w = 12, h = 16, dx = -2, dy = 30;
+  for (const TCase& c : cases) {
+    auto image = MakeImage(w, h, TPixelFormat::pf24bit, [&](int x, int y) { return c.cut(x, y) ? kMagenta : 0; });
+    TRegionHandle got = BitmapToRegion(*image, dx, dy, kMagenta, 1, 1, 1);
+    ASSERT_TRUE(got) << c.name;
+    TRegionHandle want = OneCall(RowRuns(w, h, dx, dy, c.cut));
+    EXPECT_TRUE(EqualRgn(got.Get(), want.Get())) << c.name;
   }
 }
 
