@@ -237,18 +237,21 @@ bool TQuickIni::ReadBool(std::wstring_view section, std::wstring_view ident, boo
   return ReadInteger(section, ident, def ? 1 : 0) != 0;
 }
 
+// The lookups below index the text again; every change to the lines after them drops that
+// index, or the next query would read keys that no longer sit where it looks.
 void TQuickIni::WriteString(const std::wstring& section, const std::wstring& ident, const std::wstring& value) {
-  keys_valid_ = false;
   std::wstring line = ident + L"=" + value;
   int at = FindSection(section);
   if (at < 0) {
     FIniFile.push_back(L"[" + section + L"]");
     FSections.push_back({FIniFile.back(), static_cast<int>(FIniFile.size() - 1)});
     if (!ident.empty()) FIniFile.push_back(line);
+    keys_valid_ = false;
     return;
   }
   if (ident.empty()) return;
   int key = FindKey(section, ident);
+  keys_valid_ = false;
   if (key >= 0) {
     FIniFile[static_cast<size_t>(key)] = line;
     return;
@@ -270,9 +273,9 @@ void TQuickIni::WriteBool(const std::wstring& section, const std::wstring& ident
 
 // Later sections move down by the deleted line, so that they are still found where they are.
 void TQuickIni::DeleteKey(const std::wstring& section, const std::wstring& ident) {
-  keys_valid_ = false;
   int at = FindKey(section, ident);
   if (at < 0) return;
+  keys_valid_ = false;
   FIniFile.erase(FIniFile.begin() + at);
   for (auto& s : FSections) {
     if (s.line > at) --s.line;
@@ -280,7 +283,6 @@ void TQuickIni::DeleteKey(const std::wstring& section, const std::wstring& ident
 }
 
 void TQuickIni::EraseSection(const std::wstring& section) {
-  keys_valid_ = false;
   int at = FindSection(section);
   if (at < 0) return;
   size_t end = BodyEnd(static_cast<size_t>(at));

@@ -161,6 +161,35 @@ TEST(QuickIni, Writes) {
   EXPECT_EQ(sections, (TStringVec{L"a", L"b", L"c", L"d"}));
 }
 
+// A read straight after an edit, with no other change between: the edit must not leave the
+// reader looking at lines where they were before it.
+TEST(QuickIni, ReadsRightAfterAnEdit) {
+  struct Case {
+    const char* name;
+    void (*edit)(TQuickIni&);
+    const wchar_t* section;
+    const wchar_t* ident;
+    int expected;
+  };
+  const Case cases[] = {
+      {"key added to a section above another", [](TQuickIni& i) { i.WriteInteger(L"a", L"added", 5); }, L"a",
+       L"added", 5},
+      {"key added moves the next section down", [](TQuickIni& i) { i.WriteInteger(L"a", L"added", 5); }, L"b", L"y",
+       2},
+      {"key added to a new section", [](TQuickIni& i) { i.WriteInteger(L"new", L"k", 6); }, L"new", L"k", 6},
+      {"key replaced", [](TQuickIni& i) { i.WriteInteger(L"b", L"Y", 7); }, L"b", L"y", 7},
+      {"key deleted moves the next section up", [](TQuickIni& i) { i.DeleteKey(L"a", L"x"); }, L"b", L"y", 2},
+      {"key deleted is gone", [](TQuickIni& i) { i.DeleteKey(L"a", L"x"); }, L"a", L"x", -1},
+      {"section erased moves the next one up", [](TQuickIni& i) { i.EraseSection(L"a"); }, L"b", L"y", 2},
+  };
+  for (const Case& c : cases) {
+    TQuickIni ini = Load("[a]\r\nx=1\r\n[b]\r\ny=2\r\n");
+    ini.ReadInteger(L"a", L"x", 0);  // the lines are indexed before the edit
+    c.edit(ini);
+    EXPECT_EQ(ini.ReadInteger(c.section, c.ident, -1), c.expected) << c.name;
+  }
+}
+
 TEST(QuickIni, DeletesKeysAndSections) {
   TQuickIni ini = Load("[a]\r\nx=1\r\ny=2\r\n[b]\r\nfirst=3\r\n[c]\r\nz=4\r\n");
   ini.DeleteKey(L"A", L"X");
