@@ -148,7 +148,7 @@ int main() {
   StartOnce(true);  // warms the system's and Wine's caches
   StartOnce(false);
   std::vector<double> plain, skinned;
-  for (int round = 0; round < 7; ++round) {
+  for (int round = 0; round < 15; ++round) {
     plain.push_back(StartOnce(false));
     skinned.push_back(StartOnce(true));
   }

@@ -80,7 +80,8 @@ TTimer::TTimer(TComponent* owner) : TComponent(owner) {
     wc.lpszClassName = L"TPUtilWindow";
     RegisterClassW(&wc);
   }
-  wnd_ = CreateWindowExW(WS_EX_TOOLWINDOW, L"TPUtilWindow", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, inst, nullptr);
+  // A message-only window: it only takes WM_TIMER, and costs no top-level window.
+  wnd_ = CreateWindowExW(0, L"TPUtilWindow", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, inst, nullptr);
   SetWindowLongPtrW(wnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 

@@ -39,7 +39,7 @@ class TPanel : public TCustomPanel {
   explicit TPanel(TComponent* owner) : TCustomPanel(owner) {}
 };
 
-// Calls OnTimer every Interval milliseconds while enabled, through a hidden window.
+// Calls OnTimer every Interval milliseconds while enabled, through a message-only window.
 class TTimer : public TComponent {
   QN_CLASS(TTimer)
  public:

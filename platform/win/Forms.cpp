@@ -122,7 +122,7 @@ void TCustomForm::CreateParams(TCreateParams& p) {
 void TCustomForm::CreateWindowHandleDone() {
   if (Application && Application->Icon()) {
     SendMessageW(handle_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(Application->Icon()));
-    SendMessageW(handle_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(Application->Icon()));
+    SendMessageW(handle_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(Application->SmallIcon()));
   }
 }
 
@@ -295,6 +295,9 @@ TApplication::TApplication(TComponent* owner) : TComponent(owner) {
     RegisterClassW(&wc);
   }
   icon_ = LoadIconW(inst, L"MAINICON");
+  // The icon's own small picture, rather than the large one shrunk by whoever draws it.
+  small_icon_ = TIconHandle(static_cast<HICON>(LoadImageW(inst, L"MAINICON", IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                          GetSystemMetrics(SM_CYSMICON), 0)));
   handle_ = CreateWindowExW(0, L"TApplication", L"", WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
                             GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr, nullptr,
                             inst, nullptr);

@@ -144,6 +144,8 @@ class TApplication : public TComponent {
   TCustomForm* MainForm() const { return main_form_; }
   void SetMainForm(TCustomForm* f) { main_form_ = f; }
   HICON Icon() const { return icon_; }
+  // The program icon drawn at the small-icon size, for captions and task bars.
+  HICON SmallIcon() const { return small_icon_ ? small_icon_.Get() : icon_; }
 
   template <class T>
   T* CreateForm() {
@@ -175,6 +177,7 @@ class TApplication : public TComponent {
   std::wstring title_;
   HWND handle_ = nullptr;
   HICON icon_ = nullptr;
+  TIconHandle small_icon_;  // not shared: a shared load gives back the large one at any size
   TCustomForm* main_form_ = nullptr;
   std::vector<TCustomForm*> forms_;
   bool terminated_ = false;

@@ -230,9 +230,29 @@ void TWinSkinForm::RedrawButton(TWinSysButton& b) {
 
 // ---- The window icon ----
 
+namespace {
+
+// Whether an icon's own picture is w x h pixels.
+bool IconMeasures(HICON icon, int w, int h) {
+  ICONINFO info{};
+  if (!GetIconInfo(icon, &info)) return false;
+  TBitmapHandle color(info.hbmColor), mask(info.hbmMask);  // the copies GetIconInfo made
+  BITMAP bm{};
+  if (!GetObjectW(color ? color.Get() : mask.Get(), sizeof bm, &bm)) return false;
+  // A monochrome icon stacks its AND and XOR masks in one bitmap of twice the height.
+  return bm.bmWidth == w && (color ? bm.bmHeight : bm.bmHeight / 2) == h;
+}
+
+}  // namespace
+
 void TWinSkinForm::LoadFormIcon() {
   const int cx = GetSystemMetrics(SM_CXSMICON), cy = GetSystemMetrics(SM_CYSMICON);
   Iconx = cx;
+  HICON icon = reinterpret_cast<HICON>(SendMessageW(Hwnd, WM_GETICON, ICON_SMALL, 0));
+  if (!icon) icon = reinterpret_cast<HICON>(SendMessageW(Hwnd, WM_GETICON, ICON_BIG, 0));
+  // Asked again on every activation: a picture already drawn from this icon stands.
+  if (icon_drawn_ && icon == icon_from_ && IconBmp.Width() == cx && IconBmp.Height() == cy) return;
+  icon_drawn_ = false;
   if (IconBmp.PixelFormat() != TPixelFormat::pf24bit) IconBmp.SetPixelFormat(TPixelFormat::pf24bit);
   if (IconBmp.Width() != cx || IconBmp.Height() != cy) {
     IconBmp.SetSize(0, 0);
@@ -244,10 +264,12 @@ void TWinSkinForm::LoadFormIcon() {
   TBrushHandle magenta = MakeSolidBrush(ColorToRGB(kSkinTransparent));
   RECT all{0, 0, cx, cy};
   FillRect(IconBmp.DC(), &all, magenta.Get());
-  HICON icon = reinterpret_cast<HICON>(SendMessageW(Hwnd, WM_GETICON, ICON_SMALL, 0));
-  if (!icon) icon = reinterpret_cast<HICON>(SendMessageW(Hwnd, WM_GETICON, ICON_BIG, 0));
+  icon_from_ = icon;
+  icon_drawn_ = true;
   if (!icon) return;
-  TIconHandle copy(static_cast<HICON>(CopyImage(icon, IMAGE_ICON, cx, cy, LR_COPYFROMRESOURCE)));
+  // Only a large icon is looked up again in its resource for its small picture.
+  TIconHandle copy;
+  if (!IconMeasures(icon, cx, cy)) copy = TIconHandle(static_cast<HICON>(CopyImage(icon, IMAGE_ICON, cx, cy, LR_COPYFROMRESOURCE)));
   DrawIconEx(IconBmp.DC(), 0, 0, copy ? copy.Get() : icon, cx, cy, 0, nullptr, DI_NORMAL);
 }
 

@@ -104,6 +104,8 @@ class TWinSkinForm : public TComponent {
   // Frame widths and caption buttons from the skin (FormFrame.cpp, FormButtons.cpp).
   void InitSkinData();
   void DeleteSysbtn();
+  // The window icon at the small-icon size over magenta, as the title bar shows it.
+  TBitmap& FormIconPicture() { return IconBmp; }
   // The window's own system-menu, minimise and maximise styles are left as they are.
   void EnableSysbtn(bool enable) {}
   // The frame recalculated and repainted (SetWindowPos with frame-changed only).
@@ -282,6 +284,8 @@ class TWinSkinForm : public TComponent {
   bool had_sysmenu_ = false;  // the window had WS_SYSMENU when attached
   bool fitted_ = false;       // the window was resized to the skinned frame
   TBitmap IconBmp;
+  HICON icon_from_ = nullptr;  // the window icon IconBmp was drawn from
+  bool icon_drawn_ = false;
   TBitmap CaptionBuf;         // the title bar, composed off screen
   TBitmap TitleBack;          // the title bar without its caption buttons
   int fwidth = 0, fheight = 0;

@@ -266,6 +266,44 @@ TEST_F(FormTest, ARightClickOnTheCaptionOpensTheSystemMenuWhoseItemsAreSystemCom
   EXPECT_TRUE(Pump([&] { return f->closes == 1; }));
 }
 
+// An icon of one colour throughout.
+TIconHandle SolidIcon(int size, TColor color) {
+  TBitmap picture(size, size, TPixelFormat::pf24bit);
+  TBrushHandle brush = MakeSolidBrush(color);
+  RECT all{0, 0, size, size};
+  FillRect(picture.DC(), &all, brush.Get());
+  const std::vector<BYTE> opaque(static_cast<size_t>((size + 15) / 16 * 2 * size), 0);
+  TBitmapHandle mask(CreateBitmap(size, size, 1, 1, opaque.data()));
+  ICONINFO info{TRUE, 0, 0, mask.Get(), picture.Handle()};
+  return TIconHandle(CreateIconIndirect(&info));
+}
+
+TEST_F(FormTest, TheTitleIconIsRedrawnWhenTheWindowGetsAnotherIcon) {
+  TTestForm* f = MakeForm(300, 150, TFormBorderStyle::bsSingle, kSysOnly, L"青囊");
+  HWND wnd = f->Handle();
+  TWinSkinForm* sf = Attach(f);
+  Activate(wnd, sf);
+  const int cx = GetSystemMetrics(SM_CXSMICON);
+  struct Case {
+    const char* name;
+    int size;
+    TColor color;
+  } const cases[] = {
+      {"small icon", cx, RGB(200, 0, 0)},
+      {"another small icon", cx, RGB(0, 0, 200)},
+      {"a large icon, shrunk", cx * 2, RGB(0, 160, 0)},
+      {"the first colour again, in a new icon", cx, RGB(200, 0, 0)},
+  };
+  std::vector<TIconHandle> icons;  // kept while the window may use them
+  for (const Case& c : cases) {
+    icons.push_back(SolidIcon(c.size, c.color));
+    SendMessageW(wnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icons.back().Get()));
+    ASSERT_EQ(sf->FormIconPicture().Width(), cx) << c.name;
+    EXPECT_EQ(ImagePixel(sf->FormIconPicture(), cx / 2, cx / 2), c.color) << c.name;
+  }
+  f->Free();  // before the icons it shows
+}
+
 TEST_F(FormTest, AttachingPaintingAndDetachingLeaveNoHandlesBehind) {
   TTestForm* f = MakeForm(300, 150, TFormBorderStyle::bsSizeable, kAllBoxes, L"青囊");
   HWND wnd = f->Handle();
