@@ -221,7 +221,11 @@ void TCustomGrid::UpdateScrollBars() {
   int view = std::max(0, static_cast<int>(c.right) - FixedWidth());
   bool want_h = Has(scroll_bars_, false) && ScrollWidth() > view;
   bool has_h = (GetWindowLongPtrW(handle_, GWL_STYLE) & WS_HSCROLL) != 0;
-  if (want_h != has_h) {
+  // Columns come and go in bursts (a search opens the data with every field, then hides
+  // some and widens one): a bar no longer needed goes once the burst is over, rather than
+  // go and come back, with the client area it takes, at each step.
+  const bool hide_later = has_h && !want_h && !settling_;
+  if (want_h != has_h && !hide_later) {
     ShowScrollBar(handle_, SB_HORZ, want_h);
     last_horz_ = {};
     c = ClientRect();
@@ -245,18 +249,21 @@ void TCustomGrid::UpdateScrollBars() {
     SetBar(SB_VERT, v);
   }
   updating_bars_ = false;
+  if (hide_later && !bars_stale_) {
+    bars_stale_ = true;
+    PostMessageW(handle_, kLayoutMessage, 0, 0);
+  }
 }
 
 void TCustomGrid::SetBar(int bar, const SCROLLINFO& info) {
-  // Searches and moves set the bars many times over; only a change reaches the window, and
-  // its frame is repainted once, with the next paint, rather than at each call.
+  // Moves set the bars many times over; only a change reaches the window, and then only the
+  // bar that changed is drawn again: the whole frame, both bars, costs twice as much.
   SCROLLINFO& last = bar == SB_VERT ? last_vert_ : last_horz_;
   if (last.cbSize && last.nMin == info.nMin && last.nMax == info.nMax && last.nPage == info.nPage &&
       last.nPos == info.nPos && last.fMask == info.fMask)
     return;
   last = info;
-  SetScrollInfo(handle_, bar, &info, FALSE);
-  RedrawWindow(handle_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_NOERASE | RDW_NOCHILDREN);
+  SetScrollInfo(handle_, bar, &info, TRUE);
 }
 
 void TCustomGrid::MoveCurrent(int delta) {
@@ -357,7 +364,11 @@ bool TCustomGrid::HandleMessage(TMessage& m) {
       LayoutChanged();
       return false;
     case kLayoutMessage:
-      if (bars_stale_) LayoutChanged();
+      if (bars_stale_) {
+        settling_ = true;
+        LayoutChanged();
+        settling_ = false;
+      }
       return true;
     default:
       return TCustomControl::HandleMessage(m);

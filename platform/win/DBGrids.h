@@ -115,7 +115,8 @@ class TCustomGrid : public TCustomControl {
   int wheel_delta_ = 0;
   bool updating_bars_ = false;
   SCROLLINFO last_vert_{}, last_horz_{};  // what the bars were last given
-  bool bars_stale_ = false;                // DeferLayout posted an update
+  bool bars_stale_ = false;                // an update is posted (DeferLayout, a bar to hide)
+  bool settling_ = false;                  // that posted update is running
   bool pressed_ = false;  // the left button went down on a data cell
 };
 
