@@ -114,6 +114,10 @@ void TCustomGrid::LayoutChanged() {
 void TCustomGrid::DeferLayout() {
   KeepCurrentVisible();
   Invalidate();
+  PostLayout();
+}
+
+void TCustomGrid::PostLayout() {
   if (bars_stale_ || !HandleAllocated()) return;
   bars_stale_ = true;
   PostMessageW(handle_, kLayoutMessage, 0, 0);
@@ -249,10 +253,7 @@ void TCustomGrid::UpdateScrollBars() {
     SetBar(SB_VERT, v);
   }
   updating_bars_ = false;
-  if (hide_later && !bars_stale_) {
-    bars_stale_ = true;
-    PostMessageW(handle_, kLayoutMessage, 0, 0);
-  }
+  if (hide_later) PostLayout();
 }
 
 void TCustomGrid::SetBar(int bar, const SCROLLINFO& info) {

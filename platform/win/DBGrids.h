@@ -77,6 +77,8 @@ class TCustomGrid : public TCustomControl {
   // LayoutChanged with the scroll bars left for a moment: a data set closed and opened
   // again within one handler then shows or hides them once, not twice.
   void DeferLayout();
+  // Asks for the scroll bars to be brought up to date once the messages waiting are handled.
+  void PostLayout();
   // Makes row current and scrolls it into view.
   void SetCurrent(int row);
 
