@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Draws the contact sheet of a skin package (every skin object, its frames apart and named)
-# as a PNG. Builds the Windows tool in build/win32 when it is missing (set QN_WIN_BUILD to use
-# another Windows build folder) and runs it under Wine.
+# as a PNG. Builds the Windows tool when it is missing, in the Windows build this machine runs
+# (build/win32, or build/win64 where Wine's 32-bit side cannot run; QN_WIN_BUILD names
+# another folder), and runs it under Wine.
 # Usage: scripts/contact-sheet.sh SKIN.skn OUT.png
 set -euo pipefail
 top=$(dirname "$(dirname "$(realpath "$0")")")
@@ -11,7 +12,8 @@ if [ $# -ne 2 ]; then
 fi
 skin=$(realpath "$1")
 out=$(realpath -m "$2")
-build=${QN_WIN_BUILD:-$top/build/win32}
+source "$top/scripts/wine-arch.sh"
+build=${QN_WIN_BUILD:-$(qn_win_build "$top")}
 tool="$build/bin/contactsheet.exe"
 if [ ! -x "$tool" ]; then
   cmake --build "$build" -j2 --target contactsheet >/dev/null

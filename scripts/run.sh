@@ -5,8 +5,10 @@ set -euo pipefail
 top=$(dirname "$(dirname "$(realpath "$0")")")
 cd "$top"
 bash scripts/build.sh
+source scripts/wine-arch.sh
 
-exe=build/win32/bin/qingnang.exe
+# The 32-bit program where this machine runs Wine's 32-bit side, the 64-bit one otherwise.
+exe=$(qn_win_build "$top")/bin/qingnang.exe
 if [ -n "${DISPLAY:-}" ]; then
   exec cmake/wine-run.sh "$exe"
 fi

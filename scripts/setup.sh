@@ -44,5 +44,19 @@ fi
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -qq
 if [ ${#missing[@]} -gt 0 ]; then
-  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  # On a machine whose kernel cannot run 32-bit programs the i386 packages' own scripts
+  # print "Exec format error"; what counts is what ends up installed, checked below.
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" ||
+    echo "setup: apt-get reported errors; checking what was installed" >&2
 fi
+still=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || still+=("$p")
+done
+for p in "${still[@]}"; do
+  case "$p" in
+    # Wine's 32-bit side is optional: where it cannot be had, the 64-bit build is tested.
+    *:i386) echo "setup: $p is not installed; only the 64-bit Windows build will run" >&2 ;;
+    *) echo "setup: could not install ${still[*]}" >&2; exit 1 ;;
+  esac
+done

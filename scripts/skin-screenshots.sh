@@ -7,16 +7,18 @@ cd "$top"
 out=$(realpath -m "${1:-docs/screens}")
 mkdir -p "$out"
 source scripts/xvfb.sh
+source scripts/wine-arch.sh
 unset DISPLAY
 qn_start_xvfb
+build=$(qn_win_build "$top")
 for skin in builtin ink jade; do
   file=builtin
-  [ "$skin" != builtin ] && file="Z:${top//\//\\}\\build\\win32\\skins\\$skin.skn"
+  [ "$skin" != builtin ] && file="Z:${build//\//\\}\\skins\\$skin.skn"
   for state in active inactive; do
     bmp="$out/$skin-$state.bmp"
     flag=""
     [ "$state" = inactive ] && flag=--inactive
-    cmake/wine-run.sh build/win32/bin/skinshot.exe "$file" "Z:${bmp//\//\\}" $flag
+    cmake/wine-run.sh "$build/bin/skinshot.exe" "$file" "Z:${bmp//\//\\}" $flag
     bmptopnm "$bmp" 2>/dev/null | pnmtopng > "${bmp%.bmp}.png"
     rm -f "$bmp"
     echo "skin-screenshots: ${bmp%.bmp}.png"

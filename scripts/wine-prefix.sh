@@ -1,19 +1,32 @@
 #!/usr/bin/env bash
 # Prepares a private Wine prefix once: no Mono or Gecko prompts, Chinese font substitutes
 # and a virtual desktop, so that Wine, not an X window manager, owns every window's frame.
-# Usage: wine-prefix.sh PREFIX
+# A 32-bit prefix runs the i686 build under Wine's 32-bit loader; a 64-bit one runs the x86_64
+# build under wine64, and is prepared the same way.
+# Usage: wine-prefix.sh PREFIX [win32|win64]   (default win32)
 set -euo pipefail
 prefix=$(realpath -m "$1")
+arch=${2:-win32}
 stamp="$prefix/.qingnang-ready"
 [ -f "$stamp" ] && exit 0
 
 here=$(dirname "$(realpath "$0")")
 source "$here/xvfb.sh"
+source "$here/wine-arch.sh"
 qn_start_xvfb
 
-export WINEPREFIX="$prefix" WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+case "$arch" in
+  win32) loader=$qn_wine32_loader ;;
+  win64) loader=$qn_wine64_loader; export WINELOADER=$loader ;;
+  *) echo "wine-prefix: unknown architecture $arch" >&2; exit 2 ;;
+esac
+if ! "$loader" --version >/dev/null 2>&1; then
+  echo "wine-prefix: $loader does not run on this machine, so a $arch prefix cannot be made" >&2
+  exit 1
+fi
+export WINEPREFIX="$prefix" WINEARCH=$arch WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 mkdir -p "$prefix"
-wineboot -i >/dev/null 2>&1
+"$loader" wineboot -i >/dev/null 2>&1
 # Micro Hei rather than Zen Hei: at 12 to 16 pixels Zen Hei renders from its bitmap strikes,
 # whose strokes break apart on screen.
 font="WenQuanYi Micro Hei"
@@ -32,7 +45,7 @@ reg=$(mktemp --suffix=.reg)
   printf '"FontSmoothingType"=dword:00000001\r\n"FontSmoothingGamma"=dword:00000578\r\n'
   printf '\r\n[HKEY_CURRENT_USER\\Software\\Wine\\DllOverrides]\r\n"mscoree"=""\r\n"mshtml"=""\r\n'
 } | iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } > "$reg"
-wine regedit /S "$reg" >/dev/null 2>&1
+"$loader" regedit /S "$reg" >/dev/null 2>&1
 # Debian's Wine does not find its own fonts (Marlett draws the frame's caption buttons)
 # unless they are in the prefix.
 # Only Marlett: the others (Tahoma among them) would shadow the Chinese substitutes.
