@@ -12,7 +12,7 @@
 
 #include "platform/win/Graphics.h"
 #include "skin/data/SkinSchema.h"
-#include "skin/form/SkinDraw.h"
+#include "skin/draw/SkinDraw.h"
 #include "skin/package/SkinRead.h"
 #include "skin/package/WinConvert.h"
 #include "skin/package/WinSkinIni.h"

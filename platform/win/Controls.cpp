@@ -1,8 +1,10 @@
 #include "platform/win/Controls.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <map>
+#include <mutex>
 #include <stdexcept>
 
 #include "platform/win/PaintBuffer.h"
@@ -41,14 +43,47 @@ HCURSOR CursorHandle(TCursor c) {
   return LoadCursorW(nullptr, id);
 }
 
+namespace {
+
+// Global atoms outlive the process, in a table of limited size: the control atom is deleted
+// when the program ends, once no window carries it. Plain globals, so that windows going
+// during the program's own teardown still find them.
+std::atomic<ATOM> g_control_atom{0};
+std::atomic<int> g_atom_carriers{0};    // windows carrying the property
+std::atomic<bool> g_atom_released{false};
+wchar_t g_atom_name[40];
+std::once_flag g_atom_name_made;
+
+void DeleteControlAtomIfDone() {
+  if (!g_atom_released.load() || g_atom_carriers.load() > 0) return;
+  if (ATOM atom = g_control_atom.exchange(0)) GlobalDeleteAtom(atom);
+}
+
+struct TControlAtomAtExit {
+  ~TControlAtomAtExit() { ReleaseControlAtom(); }
+} g_control_atom_at_exit;
+
+}  // namespace
+
 ATOM ControlAtom() {
-  static ATOM atom = [] {
-    wchar_t name[40];
-    swprintf(name, 40, L"ControlOfs%.8X%.8X", static_cast<unsigned>(reinterpret_cast<uintptr_t>(GetModuleHandleW(nullptr))),
+  if (ATOM atom = g_control_atom.load()) return atom;
+  // Named after the module and the thread that first asks; made again under that name after
+  // a release.
+  std::call_once(g_atom_name_made, [] {
+    swprintf(g_atom_name, 40, L"ControlOfs%.8X%.8X", static_cast<unsigned>(reinterpret_cast<uintptr_t>(GetModuleHandleW(nullptr))),
              static_cast<unsigned>(GetCurrentThreadId()));
-    return GlobalAddAtomW(name);
-  }();
-  return atom;
+  });
+  ATOM made = GlobalAddAtomW(g_atom_name);
+  g_atom_released = false;
+  ATOM expected = 0;
+  if (g_control_atom.compare_exchange_strong(expected, made)) return made;
+  if (made) GlobalDeleteAtom(made);  // another thread was first
+  return expected;
+}
+
+void ReleaseControlAtom() {
+  g_atom_released = true;
+  DeleteControlAtomIfDone();
 }
 
 TWinControl* FindControl(HWND wnd) {
@@ -449,6 +484,7 @@ void TWinControl::CreateWnd() {
 }
 
 void TWinControl::Attach(HWND wnd) {
+  if (!handle_) ++g_atom_carriers;
   handle_ = wnd;
   SetPropW(wnd, MAKEINTATOM(ControlAtom()), this);
 }
@@ -458,6 +494,8 @@ void TWinControl::Detach() {
   RemovePropW(handle_, MAKEINTATOM(ControlAtom()));
   handle_ = nullptr;
   mouse_control_ = hover_control_ = nullptr;
+  --g_atom_carriers;
+  DeleteControlAtomIfDone();
 }
 
 void TWinControl::DestroyWnd() {

@@ -35,8 +35,12 @@ HCURSOR CursorHandle(TCursor cursor);
 using TMouseEvent = TEvent<void(TObject* sender, TMouseButton button, unsigned shift, int x, int y)>;
 using TMouseMoveEvent = TEvent<void(TObject* sender, unsigned shift, int x, int y)>;
 
-// The window property under which every window of ours keeps its control object.
+// The window property under which every window of ours keeps its control object (a global
+// atom, made on first use).
 ATOM ControlAtom();
+// The program is done with the control atom: it is deleted now, or when the last window that
+// carries it goes. Runs when the program ends; a later ControlAtom() makes it again.
+void ReleaseControlAtom();
 // The control object behind a window of ours, or null.
 TWinControl* FindControl(HWND wnd);
 

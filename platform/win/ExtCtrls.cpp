@@ -65,7 +65,10 @@ QN_CLASS_IMPL(TTimer, TComponent,
 LRESULT CALLBACK TTimer::TimerWndProc(HWND wnd, UINT msg, WPARAM w, LPARAM l) {
   if (msg == WM_TIMER) {
     auto* t = reinterpret_cast<TTimer*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
-    if (t && t->OnTimer) RunGuarded([&] { t->OnTimer(t); });
+    if (t && t->OnTimer) {
+      if (t->quiet_) RunQuietly([&] { t->OnTimer(t); });
+      else RunGuarded([&] { t->OnTimer(t); });
+    }
     return 0;
   }
   return DefWindowProcW(wnd, msg, w, l);

@@ -49,6 +49,10 @@ class TTimer : public TComponent {
   void SetEnabled(bool v);
   int Interval() const { return interval_; }
   void SetInterval(int v);
+  // A quiet timer belongs to library or engine code: an exception from its OnTimer is dropped
+  // (RunQuietly) instead of reaching the application's error box.
+  bool Quiet() const { return quiet_; }
+  void SetQuiet(bool quiet) { quiet_ = quiet; }
   void Loaded() override;
   TNotifyEvent OnTimer;
 
@@ -57,6 +61,7 @@ class TTimer : public TComponent {
   void Update();
   HWND wnd_ = nullptr;
   bool enabled_ = true;
+  bool quiet_ = false;
   int interval_ = 1000;
 };
 

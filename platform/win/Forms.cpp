@@ -272,7 +272,9 @@ namespace {
 
 LRESULT CALLBACK AppWndProc(HWND wnd, UINT msg, WPARAM w, LPARAM l) {
   if (msg == WM_CLOSE && Application && Application->MainForm()) {
-    Application->MainForm()->Close();
+    // The main form's OnClose is the application's code: its errors are shown as the
+    // application shows them, and none crosses this window procedure.
+    RunGuarded([] { Application->MainForm()->Close(); });
     return 0;
   }
   return DefWindowProcW(wnd, msg, w, l);

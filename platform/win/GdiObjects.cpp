@@ -1,12 +1,99 @@
 #include "platform/win/GdiObjects.h"
 
+#include <algorithm>
 #include <atomic>
+#include <mutex>
 
 namespace qn {
 
 namespace {
+
 std::atomic<int> g_live[static_cast<int>(THandleKind::Count)];
+std::atomic<int> g_failed_releases{0};
+std::atomic<int> g_selected_deletes{0};
+std::atomic<bool> g_checks{false};
+
+const char* KindName(THandleKind kind) {
+  static const char* const kNames[] = {"font", "brush", "pen", "bitmap", "region", "DC", "hook", "menu", "icon"};
+  return kNames[static_cast<int>(kind)];
 }
+
+struct TWatchedDC {
+  HDC dc;
+  DWORD thread;  // that got it
+};
+
+// What the checks keep while they are on. Never freed: objects with static lifetime release
+// their handles after everything else is gone.
+struct TChecks {
+  std::mutex lock;
+  std::vector<TWatchedDC> dcs;  // a DC got twice is listed twice
+  std::vector<std::string> faults;
+};
+
+TChecks& Checks() {
+  static TChecks* checks = new TChecks;
+  return *checks;
+}
+
+void NoteFault(std::string text) {
+  // A fault repeated on every paint would otherwise grow the list without end.
+  constexpr size_t kMaxFaults = 64;
+  TChecks& c = Checks();
+  std::lock_guard<std::mutex> guard(c.lock);
+  if (c.faults.size() < kMaxFaults) c.faults.push_back(std::move(text));
+}
+
+void Watch(HDC dc, bool on) {
+  if (!g_checks.load(std::memory_order_relaxed)) return;
+  TChecks& c = Checks();
+  std::lock_guard<std::mutex> guard(c.lock);
+  if (on) {
+    c.dcs.push_back({dc, GetCurrentThreadId()});
+  } else if (auto it = std::find_if(c.dcs.begin(), c.dcs.end(), [dc](const TWatchedDC& w) { return w.dc == dc; });
+             it != c.dcs.end()) {
+    *it = c.dcs.back();
+    c.dcs.pop_back();
+  }
+}
+
+// Fonts, brushes, pens and bitmaps are what a DC holds; a region given to SelectObject is
+// copied into the clipping region, so it is never in use.
+UINT SelectableType(THandleKind kind) {
+  switch (kind) {
+    case THandleKind::Font: return OBJ_FONT;
+    case THandleKind::Brush: return OBJ_BRUSH;
+    case THandleKind::Pen: return OBJ_PEN;
+    case THandleKind::Bitmap: return OBJ_BITMAP;
+    default: return 0;
+  }
+}
+
+void CheckNotSelected(THandleKind kind, HGDIOBJ obj) {
+  const UINT type = SelectableType(kind);
+  if (!type) return;
+  const DWORD self = GetCurrentThreadId();
+  int here = 0, elsewhere = 0;  // DCs of this thread and of others that hold it
+  {
+    TChecks& c = Checks();
+    std::lock_guard<std::mutex> guard(c.lock);
+    for (const TWatchedDC& w : c.dcs)
+      if (GetCurrentObject(w.dc, type) == obj) ++(w.thread == self ? here : elsewhere);
+  }
+  if (!here && !elsewhere) return;
+  ++g_selected_deletes;
+  // Held by a DC another thread got, the object is shared between threads, and this delete may
+  // race with that thread's drawing.
+  NoteFault(std::string(KindName(kind)) + " deleted while still selected into a device context" +
+            (elsewhere ? " of another thread" : ""));
+}
+
+void CountFailedRelease(THandleKind kind, const char* call) {
+  ++g_failed_releases;
+  if (g_checks.load(std::memory_order_relaxed)) NoteFault(std::string(KindName(kind)) + " not released: " + call + " failed");
+}
+
+}  // namespace
 
 int LiveHandles(THandleKind kind) { return g_live[static_cast<int>(kind)].load(); }
 
@@ -24,16 +111,75 @@ int LiveUserHandles() {
 
 void CountHandle(THandleKind kind, int delta) { g_live[static_cast<int>(kind)] += delta; }
 
-namespace detail {
-void DeleteHandle(THandleKind kind, void* h) {
-  switch (kind) {
-    case THandleKind::DC: DeleteDC(static_cast<HDC>(h)); break;
-    case THandleKind::Hook: UnhookWindowsHookEx(static_cast<HHOOK>(h)); break;
-    case THandleKind::Menu: DestroyMenu(static_cast<HMENU>(h)); break;
-    case THandleKind::Icon: DestroyIcon(static_cast<HICON>(h)); break;
-    default: DeleteObject(static_cast<HGDIOBJ>(h)); break;
-  }
+int FailedReleases() { return g_failed_releases.load(); }
+
+void SetGdiChecks(bool on) {
+  TChecks& c = Checks();
+  std::lock_guard<std::mutex> guard(c.lock);
+  g_checks = on;
+  // DCs got while the checks were off are not known to them.
+  c.dcs.clear();
 }
+
+int SelectedDeletes() { return g_selected_deletes.load(); }
+
+std::vector<std::string> TakeGdiFaults() {
+  TChecks& c = Checks();
+  std::lock_guard<std::mutex> guard(c.lock);
+  return std::exchange(c.faults, {});
+}
+
+namespace detail {
+
+void AdoptHandle(THandleKind kind, void* h) {
+  CountHandle(kind, 1);
+  if (kind == THandleKind::DC) Watch(static_cast<HDC>(h), true);
+}
+
+void DisownHandle(THandleKind kind, void* h) {
+  CountHandle(kind, -1);
+  if (kind == THandleKind::DC) Watch(static_cast<HDC>(h), false);
+}
+
+void ReleaseHandle(THandleKind kind, void* h) {
+  const char* call = "DeleteObject";
+  BOOL ok = FALSE;
+  switch (kind) {
+    case THandleKind::DC:
+      Watch(static_cast<HDC>(h), false);
+      call = "DeleteDC";
+      ok = DeleteDC(static_cast<HDC>(h));
+      break;
+    case THandleKind::Hook:
+      call = "UnhookWindowsHookEx";
+      // A hook on a thread that has ended went with that thread: nothing is left to leak.
+      ok = UnhookWindowsHookEx(static_cast<HHOOK>(h)) || GetLastError() == ERROR_INVALID_HOOK_HANDLE;
+      break;
+    case THandleKind::Menu:
+      call = "DestroyMenu";
+      ok = DestroyMenu(static_cast<HMENU>(h));
+      break;
+    case THandleKind::Icon:
+      call = "DestroyIcon";
+      ok = DestroyIcon(static_cast<HICON>(h));
+      break;
+    default:
+      if (g_checks.load(std::memory_order_relaxed)) CheckNotSelected(kind, static_cast<HGDIOBJ>(h));
+      ok = DeleteObject(static_cast<HGDIOBJ>(h));
+      break;
+  }
+  if (ok) CountHandle(kind, -1);
+  else CountFailedRelease(kind, call);
+}
+
+void ReleaseWindowDC(HWND wnd, HDC dc) {
+  Watch(dc, false);
+  if (ReleaseDC(wnd, dc)) CountHandle(THandleKind::DC, -1);
+  else CountFailedRelease(THandleKind::DC, "ReleaseDC");
+}
+
+void WatchDC(HDC dc, bool on) { Watch(dc, on); }
+
 }  // namespace detail
 
 TMemDCHandle MakeMemDC(HDC compatible) { return TMemDCHandle(CreateCompatibleDC(compatible)); }

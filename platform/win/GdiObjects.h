@@ -4,7 +4,9 @@
 
 #include <windows.h>
 
+#include <string>
 #include <utility>
+#include <vector>
 
 namespace qn {
 
@@ -15,10 +17,27 @@ int LiveHandles(THandleKind kind);
 int LiveGdiHandles();   // fonts, brushes, pens, bitmaps, regions and DCs together
 int LiveUserHandles();  // hooks, menus and icons together
 void CountHandle(THandleKind kind, int delta);
+// Releases the system refused (DeleteObject, DeleteDC, ReleaseDC, DestroyMenu, DestroyIcon or
+// UnhookWindowsHookEx failing). The object stays counted as live: on Windows it has leaked.
+int FailedReleases();
+
+// Checks for test programs, off in the shipped one (then they cost one flag test). While on,
+// the wrappers keep a list of the DCs the library makes or gets, and deleting a font, brush,
+// pen or bitmap still selected into one of them is recorded: Windows refuses that delete and
+// the object leaks, while Wine only puts it off, so nothing else would show it.
+void SetGdiChecks(bool on);
+int SelectedDeletes();
+// What the checks found since the last call, one line each (selected deletes and refused
+// releases); the list is emptied.
+std::vector<std::string> TakeGdiFaults();
 
 namespace detail {
-void DeleteHandle(THandleKind kind, void* handle);
-}
+void AdoptHandle(THandleKind kind, void* handle);    // counts it; a DC joins the checked list
+void DisownHandle(THandleKind kind, void* handle);   // handed over undeleted
+void ReleaseHandle(THandleKind kind, void* handle);  // deletes it, or counts the failure
+void ReleaseWindowDC(HWND wnd, HDC dc);
+void WatchDC(HDC dc, bool on);  // a DC the library holds without counting it (BeginPaint)
+}  // namespace detail
 
 // Sole owner of one handle; move-only. Release() hands the handle over without deleting it
 // (a region given to SetWindowRgn belongs to the window from then on).
@@ -28,7 +47,7 @@ class TOwnedHandle {
   TOwnedHandle() = default;
   // Adopts a handle just created by the caller.
   explicit TOwnedHandle(H h) : h_(h) {
-    if (h_) CountHandle(K, 1);
+    if (h_) detail::AdoptHandle(K, h_);
   }
   TOwnedHandle(const TOwnedHandle&) = delete;
   TOwnedHandle& operator=(const TOwnedHandle&) = delete;
@@ -45,15 +64,12 @@ class TOwnedHandle {
   H Get() const { return h_; }
   explicit operator bool() const { return h_ != nullptr; }
   void Reset(H h = nullptr) {
-    if (h_) {
-      detail::DeleteHandle(K, h_);
-      CountHandle(K, -1);
-    }
+    if (h_) detail::ReleaseHandle(K, h_);
     h_ = h;
-    if (h_) CountHandle(K, 1);
+    if (h_) detail::AdoptHandle(K, h_);
   }
   [[nodiscard]] H Release() {
-    if (h_) CountHandle(K, -1);
+    if (h_) detail::DisownHandle(K, h_);
     return std::exchange(h_, nullptr);
   }
 
@@ -92,15 +108,12 @@ class TWindowDC {
   // whole: the DC covers the frame too (GetWindowDC), else only the client area.
   explicit TWindowDC(HWND wnd, bool whole = false)
       : wnd_(wnd), dc_(whole ? GetWindowDC(wnd) : GetDC(wnd)) {
-    if (dc_) CountHandle(THandleKind::DC, 1);
+    if (dc_) detail::AdoptHandle(THandleKind::DC, dc_);
   }
   TWindowDC(const TWindowDC&) = delete;
   TWindowDC& operator=(const TWindowDC&) = delete;
   ~TWindowDC() {
-    if (dc_) {
-      ReleaseDC(wnd_, dc_);
-      CountHandle(THandleKind::DC, -1);
-    }
+    if (dc_) detail::ReleaseWindowDC(wnd_, dc_);
   }
   HDC Get() const { return dc_; }
 
@@ -112,10 +125,16 @@ class TWindowDC {
 // BeginPaint / EndPaint.
 class TPaintDC {
  public:
-  explicit TPaintDC(HWND wnd) : wnd_(wnd) { dc_ = BeginPaint(wnd, &ps_); }
+  explicit TPaintDC(HWND wnd) : wnd_(wnd) {
+    dc_ = BeginPaint(wnd, &ps_);
+    if (dc_) detail::WatchDC(dc_, true);
+  }
   TPaintDC(const TPaintDC&) = delete;
   TPaintDC& operator=(const TPaintDC&) = delete;
-  ~TPaintDC() { EndPaint(wnd_, &ps_); }
+  ~TPaintDC() {
+    if (dc_) detail::WatchDC(dc_, false);
+    EndPaint(wnd_, &ps_);
+  }
   HDC Get() const { return dc_; }
   const PAINTSTRUCT& Info() const { return ps_; }
 

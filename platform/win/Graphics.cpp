@@ -48,7 +48,9 @@ QN_CLASS_IMPL(TFont, TPersistent,
 TFont::TFont() = default;
 
 void TFont::Changed() {
-  handle_.Reset();
+  // The old font goes only after the listeners: a canvas deselects it first (Windows refuses to
+  // delete a selected object), and a window asking for the handle gets a new one.
+  TFontHandle old = std::move(handle_);
   if (OnChange) OnChange();
 }
 
@@ -113,13 +115,15 @@ QN_CLASS_IMPL(TBrush, TPersistent,
 void TBrush::SetColor(TColor c) {
   if (c == color_) return;
   color_ = c;
-  handle_.Reset();
-  if (OnChange) OnChange();
+  Changed();
 }
 void TBrush::SetStyle(TBrushStyle s) {
   if (s == style_) return;
   style_ = s;
-  handle_.Reset();
+  Changed();
+}
+void TBrush::Changed() {
+  TBrushHandle old = std::move(handle_);  // deleted once a canvas has let go of it
   if (OnChange) OnChange();
 }
 HBRUSH TBrush::Handle() {
@@ -135,13 +139,15 @@ QN_CLASS_IMPL(TPen, TPersistent,
 void TPen::SetColor(TColor c) {
   if (c == color_) return;
   color_ = c;
-  handle_.Reset();
-  if (OnChange) OnChange();
+  Changed();
 }
 void TPen::SetWidth(int w) {
   if (w == width_) return;
   width_ = w;
-  handle_.Reset();
+  Changed();
+}
+void TPen::Changed() {
+  TPenHandle old = std::move(handle_);  // deleted once a canvas has let go of it
   if (OnChange) OnChange();
 }
 HPEN TPen::Handle() {

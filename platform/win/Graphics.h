@@ -90,6 +90,7 @@ class TBrush : public TPersistent {
   std::function<void()> OnChange;
 
  private:
+  void Changed();
   TColor color_ = clWhite;
   TBrushStyle style_ = TBrushStyle::bsSolid;
   TBrushHandle handle_;
@@ -106,6 +107,7 @@ class TPen : public TPersistent {
   std::function<void()> OnChange;
 
  private:
+  void Changed();
   TColor color_ = clBlack;
   int width_ = 1;
   TPenHandle handle_;

@@ -42,7 +42,7 @@ LRESULT Dispatch(int slot, int code, WPARAM w, LPARAM l) {
   ++t_inside[slot];
   LRESULT result = 0;
   bool answered = false;
-  RunGuarded([&] { answered = (*handler)(code, w, l, result); });
+  RunQuietly([&] { answered = (*handler)(code, w, l, result); });
   --t_inside[slot];
   --s.busy;
   return answered ? result : CallNextHookEx(hook, code, w, l);

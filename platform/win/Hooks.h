@@ -14,7 +14,8 @@ class TThreadHook {
  public:
   // Handles one event with a non-negative code. Returning true answers it with `result` and
   // stops it there (for HCBT_CREATEWND a non-zero result refuses the window); false passes it
-  // on to the next hook, whose answer is returned. Exceptions are caught and the event passed on.
+  // on to the next hook, whose answer is returned. An exception is dropped (RunQuietly) and the
+  // event passed on.
   using THandler = std::function<bool(int code, WPARAM wparam, LPARAM lparam, LRESULT& result)>;
 
   // How many hooks of this kind may be installed in the process at once.

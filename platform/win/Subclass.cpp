@@ -62,7 +62,7 @@ LRESULT CALLBACK SubclassProc(HWND wnd, UINT msg, WPARAM w, LPARAM l, UINT_PTR, 
   ++link->depth;
   TMessage m{msg, w, l, 0};
   bool completed = false;
-  RunGuarded([&] {
+  RunQuietly([&] {
     link->handler(m);
     completed = true;
   });
@@ -78,7 +78,7 @@ LRESULT CALLBACK SubclassProc(HWND wnd, UINT msg, WPARAM w, LPARAM l, UINT_PTR, 
     FreeIfDone(link, true);
     if (owner->OnReleased) {
       auto released = owner->OnReleased;  // the object may go inside
-      RunGuarded(released);
+      RunQuietly(released);
     }
     return m.Result;
   }

@@ -15,7 +15,8 @@ struct TSubclassLink;
 
 class TWindowSubclass {
  public:
-  // Sets msg.Result; a message it does not pass on with CallPrevious is swallowed.
+  // Sets msg.Result; a message it does not pass on with CallPrevious is swallowed. An exception
+  // is dropped (RunQuietly) and the message left to the window, unless it was passed on.
   using THandler = std::function<void(TMessage& msg)>;
 
   TWindowSubclass() = default;

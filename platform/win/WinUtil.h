@@ -16,8 +16,9 @@ std::wstring HwndGetClassName(HWND wnd);
 RECT HwndWindowRect(HWND wnd);  // screen coordinates
 RECT HwndClientRect(HWND wnd);
 
-// What happens to an exception that reaches a window procedure or a timer: the application
-// shows it; before there is one it is dropped.
+// What happens to an exception that reaches the application's own event handlers (the window
+// procedure of class-library controls, a form's OnDestroy, application timers): the
+// application shows it; before there is one it is dropped. e is null for one of no known type.
 using TExceptionSink = void (*)(const std::exception* e);
 void SetExceptionSink(TExceptionSink sink);
 
@@ -31,6 +32,34 @@ void RunGuarded(F&& f) noexcept {
     if (g_exception_sink) g_exception_sink(&e);
   } catch (...) {
     if (g_exception_sink) g_exception_sink(nullptr);
+  }
+}
+
+// Where an exception goes that reaches a callback of the system into library or engine code
+// (hooks, subclass procedures, engine timers), besides the debugger output. A message box
+// there would open inside the hook or paint that failed, and its own activation would run
+// the engine again, so the user is never told. Called on the thread that failed.
+using TCallbackErrorHandler = void (*)(const std::exception* e);
+void SetCallbackErrorHandler(TCallbackErrorHandler handler);
+
+namespace detail {
+void DropCallbackError(const std::exception* e) noexcept;
+}
+
+// From inside a catch block of library or engine code: the exception being handled is dropped
+// and reported as SetCallbackErrorHandler says.
+void DropCurrentException() noexcept;
+
+// Runs f for a callback of the system into library or engine code; an exception is dropped and
+// reported as SetCallbackErrorHandler says.
+template <class F>
+void RunQuietly(F&& f) noexcept {
+  try {
+    f();
+  } catch (const std::exception& e) {
+    detail::DropCallbackError(&e);
+  } catch (...) {
+    detail::DropCallbackError(nullptr);
   }
 }
 

@@ -22,6 +22,7 @@ void TSkinObjects::Clear() {
   PresetColors.fill(0);
   SkinName.clear();
   BGBrush.Reset();
+  Loaded = false;
 }
 
 TColor TSkinObjects::GetCaptionColor() {

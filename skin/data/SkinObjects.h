@@ -4,6 +4,7 @@
 
 #include <array>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -74,6 +75,10 @@ using THolder = std::unique_ptr<T>;
 // Every skin object of a loaded skin by the name painters know it under, and the scheme
 // colours. The skin-data component holds one; ReadSkin (SkinSchema.h) fills it. Holders of
 // sections a skin lacks are empty (null); border, Title and Button always exist.
+//
+// A loaded set is never changed again: a new skin is a new set. Painters of any thread draw from
+// the images while they hold PaintLock(), since an image's memory DC serves one drawing call at
+// a time and is made on first use.
 struct TSkinObjects {
   TSkinObjects();
   TSkinObjects(const TSkinObjects&) = delete;
@@ -125,6 +130,12 @@ struct TSkinObjects {
   std::array<TColor, skin::kPresetColors> PresetColors{};
   std::wstring SkinName;
   TBrushHandle BGBrush;  // solid brush of the button face, made at each load
+  bool Loaded = false;   // ReadSkin filled this set
+
+  [[nodiscard]] std::unique_lock<std::recursive_mutex> PaintLock() { return std::unique_lock(paint_lock_); }
+
+ private:
+  std::recursive_mutex paint_lock_;
 };
 
 // One entry of the holder table, for tools and tests that walk every object.

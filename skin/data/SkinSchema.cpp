@@ -3,7 +3,7 @@
 #include "platform/win/Blit.h"
 #include "platform/win/Resources.h"
 #include "skin/data/ImgUtil.h"
-#include "skin/form/SkinDraw.h"
+#include "skin/draw/SkinDraw.h"
 
 namespace qn {
 
@@ -387,6 +387,7 @@ void ReadSkin(TSkinReader& reader, const TQuickIni& ini, TSkinObjects& s) {
   BuildToolbarImage(s);
   s.Colors[skin::kcCaption] = s.GetCaptionColor();
   s.BGBrush = MakeSolidBrush(ColorToRGB(s.Colors[skin::kcButtonFace]));
+  s.Loaded = true;
 }
 
 }  // namespace qn

@@ -5,8 +5,8 @@
 #include "platform/core/TextConv.h"
 #include "platform/win/Forms.h"
 #include "platform/win/WinApiLookup.h"
+#include "skin/data/SkinHost.h"
 #include "skin/data/SkinSchema.h"
-#include "skin/manager/WinSkinDlg.h"
 #include "skin/package/SkinRead.h"
 #include "skin/package/WinSkinIni.h"
 #include "skin/package/WinSkinStore.h"
@@ -88,12 +88,6 @@ const std::vector<TKindGroup>& KindGroups() {
   return groups;
 }
 
-void ShowSkinMessage(const std::string& text) {
-  std::wstring w = AnsiToWide(text);
-  if (Application) Application->MessageBox(w, Application->Title(), MB_OK);
-  else ::MessageBoxW(nullptr, w.c_str(), L"", MB_OK);
-}
-
 bool InDesigner(const TComponent* c) { return (c->ComponentState() & csDesigning) != 0; }
 
 }  // namespace
@@ -114,6 +108,8 @@ TSkinData::TSkinData(TComponent* owner)
       skin_controls_(((1u << (xcFastReport + 1)) - 1) & ~Bit(xcMenuItem) & ~Bit(xcFastReport)),
       options_(Bit(xoPreview) | Bit(xoToolbarBK) | Bit(xoCaptionButtonHint)),
       skin3rd_(DefaultSkin3rd()),
+      skin_(std::make_shared<TSkinObjects>()),
+      thread_(GetCurrentThreadId()),
       fhintwindow_(std::make_unique<THintWindow>()) {
   if (!LoadBitmapResource(kGlazeMenuResource, bmpmenu)) bmpmenu.SetSize(0, 0);
   bmpmenu.SetTransparent(true);
@@ -123,7 +119,13 @@ TSkinData::TSkinData(TComponent* owner)
 }
 
 TSkinData::~TSkinData() {
-  if (TSkinManage* m = SkinManager(); m && !manager_gone_) m->RemoveSkinData(this);
+  // Every skinner that uses this component lets go of it first (the manager sees to that).
+  if (TSkinHost* h = SkinHost(); h && !manager_gone_) h->RemoveSkinData(this);
+}
+
+std::shared_ptr<TSkinObjects> TSkinData::Skin() const {
+  std::lock_guard<std::mutex> lock(skin_mutex_);
+  return skin_;
 }
 
 void TSkinData::DefineProperties(TFiler& filer) {
@@ -164,7 +166,14 @@ bool TSkinData::LoadSkin() {
   reader.readIni(L".ini", ms, fname);
   ms.SetPosition(0);
   ini.LoadFromStream(&ms);
-  ReadSkin(reader, ini, skin);
+  // Into a new set: a definition that fails half-way leaves the previous skin whole, and
+  // painters still drawing from it keep it until they are done.
+  auto fresh = std::make_shared<TSkinObjects>();
+  ReadSkin(reader, ini, *fresh);
+  {
+    std::lock_guard<std::mutex> lock(skin_mutex_);
+    skin_.swap(fresh);
+  }
   empty_ = false;
   return true;
 }
@@ -173,8 +182,8 @@ void TSkinData::Loaded() {
   TComponent::Loaded();
   if (InDesigner(this)) return;
   if (!User32HasEntry(TUser32Entry::GetScrollBarInfo)) skin_controls_ &= ~Bit(xcScrollbar);
-  TSkinManage* m = SkinManager();
-  if (!m) m = CreateSkinManager();
+  TSkinHost* m = MakeSkinHost();
+  if (!m) return;  // no engine registered: the component only holds its skin
   m->AddSkinData(this);
   NONCLIENTMETRICSW ncm{};
   // The structure of the systems with a padded border first, then the older one.
@@ -189,15 +198,15 @@ void TSkinData::Loaded() {
     }
   }
   if (form_type_ != TSkinFormType::sfMainform) {
-    m->active = true;
-    ++m->state;
-    if (auto* form = dynamic_cast<TWinControl*>(Owner()); form && active_) m->AddForm(form->Handle());
+    m->SetActive(true);
+    m->SetState(m->State() + 1);
+    if (auto* form = dynamic_cast<TWinControl*>(Owner()); form && active_) m->AddForm(form->Handle(), false);
     return;
   }
   m->InstallHook();
   if (active_) {
     if (empty_) active_ = false;
-    else m->SetAction(kActionSkinAll, 250);
+    else m->Request(this, kActionSkinAll, 250);
   }
   if (Has(skin_controls_, xcMainMenu)) skin_controls_ &= ~Bit(xcMenuItem);
   else skin_controls_ &= ~Bit(xcSystemMenu);
@@ -256,81 +265,67 @@ void TSkinData::LoadFromCollection(TSkinStore* store, int index) {
 
 void TSkinData::ApplySkin() {
   if (InDesigner(this) || Loading()) return;
-  TSkinManage* m = SkinManager();
+  TSkinHost* m = SkinHost();
   if (!m) {
     Loaded();  // makes the manager and registers this component
-    m = SkinManager();
+    m = SkinHost();
+    if (!m) return;
   }
-  m->UpdateData = this;
-  m->DeleteSysbtn();
-  if (m->state == 1) m->SetAction(kActionSkinChanged, 250);
+  m->DeleteSysbtn(this);
+  if (m->State() == 1) m->Request(this, kActionSkinChanged, 250);
 }
 
 void TSkinData::SetActive(bool active) {
   if (active == active_) return;
   active_ = active;
   if (InDesigner(this) || Loading()) return;
-  TSkinManage* m = SkinManager();
+  TSkinHost* m = SkinHost();
   if (!m) return;
   if (form_type_ == TSkinFormType::sfMainform) {
     if (active) {
       if (empty_) return;
-      m->UpdateData = this;
-      m->SetAction(kActionSkinAll, 250);
-      m->state = 1;
+      m->Request(this, kActionSkinAll, 250);
+      m->SetState(1);
     } else {
-      m->UpdateData = this;
-      m->SetAction(kActionUnskinAll, 250);
+      m->Request(this, kActionUnskinAll, 250);
     }
   } else if (form_type_ == TSkinFormType::sfOnlyThisForm) {
-    m->UpdateData = this;
-    if (active && empty_) return;
-    m->SetAction(active ? kActionSkinAll : kActionUnskinAll, 250);
+    // Switching on an empty component still names it as the one the next action concerns.
+    if (active && empty_) m->Request(this, kActionNone, 250);
+    else m->Request(this, active ? kActionSkinAll : kActionUnskinAll, 250);
   }
 }
 
 // The manager's timer does nothing without the component a request concerns: Install and
 // Uninstall name themselves as switching Active does, or they would never take effect.
 void TSkinData::Install() {
-  if (TSkinManage* m = SkinManager()) {
-    m->UpdateData = this;
-    m->SetAction(kActionSkinAll, 250);
-  }
+  if (TSkinHost* m = SkinHost()) m->Request(this, kActionSkinAll, 250);
 }
 
 void TSkinData::Uninstall() {
-  if (TSkinManage* m = SkinManager()) {
-    m->UpdateData = this;
-    m->SetAction(kActionUnskinAll, 250);
-  }
+  if (TSkinHost* m = SkinHost()) m->Request(this, kActionUnskinAll, 250);
 }
 
 void TSkinData::EnableSkin(bool on) {
-  if (TSkinManage* m = SkinManager()) m->active = on;
+  if (TSkinHost* m = SkinHost()) m->SetActive(on);
 }
 
 void TSkinData::InstallThread(DWORD thread_id) {
-  if (TSkinManage* m = SkinManager()) m->InstallThread(thread_id);
+  if (TSkinHost* m = SkinHost()) m->InstallThread(thread_id);
 }
 
 void TSkinData::UnInstallThread(DWORD thread_id) {
-  if (TSkinManage* m = SkinManager()) m->UnInstallThread(thread_id);
+  if (TSkinHost* m = SkinHost()) m->UnInstallThread(thread_id);
 }
 
 void TSkinData::SkinForm(HWND wnd) {
-  TSkinManage* m = SkinManager();
-  if (!m) return;
-  m->skinchildform = true;
-  m->AddForm(wnd);
-  m->skinchildform = false;
+  if (TSkinHost* m = SkinHost()) m->AddForm(wnd, true);
 }
 
 void TSkinData::ChangeForm(TWinControl* form) {
-  TSkinManage* m = SkinManager();
+  TSkinHost* m = SkinHost();
   if (!m || !form) return;
-  m->lpara = form->Handle();
-  m->UpdateData = this;
-  m->SetAction(kActionReskinForm, 250);
+  m->Request(this, kActionReskinForm, 250, form->Handle());
 }
 
 void TSkinData::DoFormSkin(HWND wnd, const std::wstring& class_name, bool& do_skin) {
@@ -348,7 +343,7 @@ void TSkinData::DoSkinChanged() {
 }
 
 void TSkinData::ActivateHint(const RECT& rect, const std::wstring& text) {
-  if (!Has(options_, xoCaptionButtonHint) || hashint_) return;
+  if (!Has(options_, xoCaptionButtonHint) || hashint_ || GetCurrentThreadId() != thread_) return;
   RECT r = fhintwindow_->CalcHintRect(500, text);
   OffsetRect(&r, rect.left, rect.top);
   fhintwindow_->ActivateHint(r, text);
@@ -356,9 +351,13 @@ void TSkinData::ActivateHint(const RECT& rect, const std::wstring& text) {
 }
 
 void TSkinData::HideHint() {
-  if (!hashint_) return;
+  if (!hashint_ || GetCurrentThreadId() != thread_) return;
   fhintwindow_->ReleaseHandle();
   hashint_ = false;
+}
+
+void TSkinData::OfferAppIcon(TBitmap& icon) {
+  if (SysIcon.Empty() && !icon.Empty() && GetCurrentThreadId() == thread_) SysIcon.Assign(&icon);
 }
 
 void TSkinData::ChangeProperty(TObject* object, const std::string& property, const std::string& value) {
@@ -399,12 +398,6 @@ void TrackMouseLeave(HWND wnd) {
   tme.dwFlags = TME_LEAVE;
   tme.hwndTrack = wnd;
   (void)User32TrackMouseEvent(tme);
-}
-
-void RegisterSkinClasses() {
-  RegisterComponentClass(TSkinData::StaticClass());
-  RegisterSkinStoreClasses();
-  SetSkinMessageSink(ShowSkinMessage);
 }
 
 }  // namespace qn

@@ -5,50 +5,30 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "platform/win/Controls.h"
 #include "platform/win/HintWindow.h"
 #include "skin/data/SkinObjects.h"
+#include "skin/data/SkinTypes.h"
 
 namespace qn {
 
 class TSkinStore;
 
-enum TSkinControlType : int {
-  xcMainMenu, xcPopupMenu, xcMenuItem, xcToolbar, xcControlbar, xcCombo, xcCheckBox, xcRadioButton,
-  xcProgress, xcScrollbar, xcEdit, xcButton, xcBitBtn, xcSpeedButton, xcSpin, xcPanel, xcGroupBox,
-  xcStatusBar, xcTab, xcTrackBar, xcSystemMenu, xcFastReport,
-};
-using TSkinControlTypes = uint32_t;  // bit (1 << TSkinControlType)
-
-enum TSkinOption : int {
-  xoMDIScrollbar, xoMenuMerge, xoTransparent, xoPreview, xoParentBackGround, xoNoFocusRect,
-  xoToolbarBK, xoToolbarButton, xoMDIChildBorder, xoMenuBG, xoCaptionButtonHint, xoFormScrollbar,
-};
-using TSkinOptions = uint32_t;
-
-enum class TSkinFormType { sfMainform, sfOnlyThisForm, sfDialog, sfDLL };
-
-enum TWinContainer : int {
-  xccForm, xccFrame, xccToolbar, xccCoolbar, xccControlbar, xccPanel, xccScrollBox, xccGroupBox,
-  xccTabSheet, xccPageScroller,
-};
-using TWinContainers = uint32_t;
-
 extern const TEnumInfo kSkinControlTypeInfo;
 extern const TEnumInfo kSkinOptionInfo;
 extern const TEnumInfo kSkinFormTypeInfo;
-
-constexpr bool Has(uint32_t set, int member) { return (set >> member) & 1u; }
-constexpr uint32_t Bit(int member) { return 1u << member; }
 
 using TFormSkinEvent = TEvent<void(TObject* sender, const std::wstring& window_class, bool& do_skin)>;
 using TSkinControlEvent = TEvent<void(TObject* sender, TObject* skin_data, TWinControl* form, TControl* control,
                                       const std::wstring& control_class, TObject*& skinner)>;
 using TSkinFormEvent = TEvent<void(TObject* sender, HWND wnd, const std::wstring& name)>;
+using TSkinErrorEvent = TEvent<void(TObject* sender, const std::wstring& message)>;
 
 class TSkinData : public TComponent {
   QN_CLASS(TSkinData)
@@ -87,6 +67,10 @@ class TSkinData : public TComponent {
   TSkinControlEvent OnSkinControl;
   TSkinFormEvent OnBeforeSkinForm;
   TSkinFormEvent OnAfterSkinForm;
+  // What failed inside the engine's hooks, window procedures and timers (not stored with the
+  // form). The engine never tells the user: it drops the failure, leaves the window as its own
+  // procedure painted it, and reports it here (on the thread that failed) and to the debugger.
+  TSkinErrorEvent OnEngineError;
 
   void DefineProperties(TFiler& filer) override;
   void Loaded() override;
@@ -95,6 +79,8 @@ class TSkinData : public TComponent {
   void LoadFromStream(TStream& stream);
   void LoadFromFile(const std::wstring& name);
   void LoadFromCollection(TSkinStore* store, int index);
+  // No skin is loaded: true from creation and from the start of every load until a load
+  // succeeds. A failed load leaves the previous skin objects in place (Skin()).
   bool Empty() const { return empty_; }
   const TMemoryStream& Data() const { return data_; }
 
@@ -110,18 +96,25 @@ class TSkinData : public TComponent {
   // Services to the skinners.
   void DoFormSkin(HWND wnd, const std::wstring& class_name, bool& do_skin);
   void DoSkinChanged();
+  // The caption buttons' hint, shown and hidden by windows of the thread that made this
+  // component (its hint window belongs to that thread); other threads' windows show none.
   void ActivateHint(const RECT& rect, const std::wstring& text);
   void HideHint();
+  // A window's icon for SysIcon when the program gave none (windows of this component's
+  // thread only).
+  void OfferAppIcon(TBitmap& icon);
   bool IsHint() const { return hashint_; }
   void ChangeProperty(TObject* object, const std::string& property, const std::string& value);
   [[nodiscard]] bool GetScrollBarInfo(HWND wnd, LONG object_id, SCROLLBARINFO& info);
   void DoDebug(const std::wstring& text);
   static std::wstring GetFileName(const std::wstring& text);
-  TColor GetCaptionColor() { return skin.GetCaptionColor(); }
-  [[nodiscard]] bool GetPrecolor(TColor& colour, int n) const { return skin.GetPrecolor(colour, n); }
+  TColor GetCaptionColor() { return Skin()->GetCaptionColor(); }
+  [[nodiscard]] bool GetPrecolor(TColor& colour, int n) const { return Skin()->GetPrecolor(colour, n); }
 
-  // The skin objects and scheme colours of the loaded skin.
-  TSkinObjects skin;
+  // The skin objects and scheme colours of the loaded skin (never null; an empty set before
+  // the first load). A load replaces the set whole, so whoever paints keeps the pointer for as
+  // long as it uses the objects, on any thread, and the old set goes with its last user.
+  std::shared_ptr<TSkinObjects> Skin() const;
   // The application's small icon on magenta (transparent colour magenta).
   TBitmap SysIcon;
   // The four glyphs of the skinned system menu, 16 x 16 each (restore, maximise, minimise,
@@ -133,7 +126,7 @@ class TSkinData : public TComponent {
   bool MenuMsg = true;
   bool FInDLL = false;
   HWND formhwnd = nullptr;
-  int hintcount = 0;
+  std::atomic<int> hintcount{0};
   std::vector<std::wstring>* DebugList = nullptr;
 
   // Called by the manager when it goes first.
@@ -154,7 +147,10 @@ class TSkinData : public TComponent {
   bool menu_update_ = true;
   bool menu_merge_ = false;
   TMemoryStream data_;
-  bool empty_ = true;
+  std::atomic<bool> empty_{true};
+  mutable std::mutex skin_mutex_;  // guards skin_ itself, not the objects
+  std::shared_ptr<TSkinObjects> skin_;
+  DWORD thread_ = 0;  // the thread that made the component
   std::unique_ptr<THintWindow> fhintwindow_;
   bool hashint_ = false;
   bool manager_gone_ = false;
@@ -169,9 +165,5 @@ std::wstring AnsiToWideText(const std::string& text);
 std::wstring WideLeft(const wchar_t* chars, int count);
 TWinControl* ControlOfWindow(HWND wnd);
 void TrackMouseLeave(HWND wnd);
-
-// Registers the skin-data component (and the skin store) with the form reader, and routes
-// the package reader's messages to a message box.
-void RegisterSkinClasses();
 
 }  // namespace qn

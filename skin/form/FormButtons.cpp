@@ -7,7 +7,6 @@
 #include "platform/win/WinUtil.h"
 #include "skin/data/WinSkinData.h"
 #include "skin/form/WinSkinForm.h"
-#include "skin/manager/WinSkinDlg.h"
 
 namespace qn {
 
@@ -16,8 +15,6 @@ namespace {
 // The application's hint pauses (the caption buttons' hints follow them).
 constexpr int kHintPause = 500;
 constexpr int kHintHidePause = 2500;
-
-int Frames(const TDataSkinObject& o) { return std::max(1, o.frame); }
 
 const wchar_t* HintText(int action) {
   switch (action) {
@@ -81,16 +78,29 @@ TWinSysButton::TWinSysButton(TWinSkinForm* form, TDataSkinSysButton* definition,
     : TNCObject(form), data(definition), index(i) {}
 
 TDataSkinSysButton* TWinSysButton::Definition() const {
-  if (!fsd) return nullptr;
-  const auto& list = fsd->skin.SysBtn;
+  if (!SF || !SF->skin_) return nullptr;
+  const auto& list = SF->skin_->SysBtn;
   return index < list.size() && list[index].get() == data ? data : nullptr;
 }
 
 bool TWinSysButton::IsIcon() const { return data && (data->Action == 3 || data->Action == 11); }
 
+TBitmap* TWinSysButton::Picture() const {
+  TDataSkinSysButton* d = Definition();
+  if (!d) return nullptr;
+  TBitmap* picture = IsIcon() && d->Map.Empty() ? &SF->IconBmp : &d->Map;
+  return picture->Empty() ? nullptr : picture;
+}
+
+int TWinSysButton::Frames() const {
+  TDataSkinSysButton* d = Definition();
+  return !d || IsIcon() ? 1 : std::max(1, d->frame);
+}
+
 void TWinSysButton::Draw() { SF->RedrawButton(*this); }
 
 void TWinSkinForm::DeleteSysbtn() {
+  CheckThread("DeleteSysbtn");
   if (ActiveBtn && IsLiveButton(ActiveBtn)) ActiveBtn = nullptr;
   SysBtn.clear();
   BtnCount = 0;
@@ -100,21 +110,14 @@ bool TWinSkinForm::IsLiveButton(const TNCObject* object) const {
   return std::any_of(SysBtn.begin(), SysBtn.end(), [&](const auto& b) { return b.get() == object; });
 }
 
-void TWinSkinForm::CreateSysButtons() {
-  DeleteSysbtn();
-  auto& defs = fsd->skin.SysBtn;
-  BtnCount = static_cast<int>(defs.size());
-  for (size_t i = 0; i < defs.size(); ++i) {
-    TDataSkinSysButton* d = defs[i].get();
-    SysBtn.push_back(std::make_unique<TWinSysButton>(this, d, i));
-    if (d->Action == 3 || d->Action == 11) {
-      // The icon button takes the window icon's size when the skin gives it no image.
-      LoadFormIcon();
-      if (d->Map.Empty()) d->Map.Assign(&IconBmp);
-      if (fsd->SysIcon.Empty()) fsd->SysIcon.Assign(&IconBmp);
-      d->frame = 1;
-    }
-  }
+std::vector<std::unique_ptr<TWinSysButton>> TWinSkinForm::MakeSysButtons(TSkinObjects& objects) {
+  // An icon button shows this window's icon, in one frame, where the skin gives it no image
+  // (TWinSysButton::Picture): the skin's objects are shared by every window and thread, and
+  // are not written here.
+  std::vector<std::unique_ptr<TWinSysButton>> buttons;
+  auto& defs = objects.SysBtn;
+  for (size_t i = 0; i < defs.size(); ++i) buttons.push_back(std::make_unique<TWinSysButton>(this, defs[i].get(), i));
+  return buttons;
 }
 
 // Whether a visibility code holds for this window; `second` for the button's second code.
@@ -168,8 +171,9 @@ void TWinSkinForm::UpdateButtonStates() {
 void TWinSkinForm::PlaceButtons() {
   for (const auto& b : SysBtn) {
     TDataSkinSysButton* d = b->Definition();
-    if (!d || !b->visible || d->Map.Empty()) continue;
-    const int w = d->Map.Width() / Frames(*d), h = d->Map.Height();
+    TBitmap* picture = b->Picture();
+    if (!d || !b->visible || !picture) continue;
+    const int w = picture->Width() / b->Frames(), h = picture->Height();
     int x = 0, y = 0;
     switch (d->Align) {
       case 0: x = d->XCoord; y = d->YCoord; break;
@@ -177,7 +181,7 @@ void TWinSkinForm::PlaceButtons() {
       case 2: case 8: x = ctr.left - w - d->XCoord; y = d->YCoord; break;
       case 3: case 9: x = ctr.right + d->XCoord; y = d->YCoord; break;
       case 100: {
-        const TDataSkinObject* bar = fsd->skin.Menubar.get();
+        const TDataSkinObject* bar = skin_->Menubar.get();
         x = fwidth - d->XCoord - bw.right - (bar ? bar->r.Left : 0);
         y = bw.top + (MenuHeight - h) / 2;
         break;
@@ -191,22 +195,24 @@ void TWinSkinForm::PlaceButtons() {
 void TWinSkinForm::DrawButtons(HDC dc) {
   for (const auto& b : SysBtn) {
     TDataSkinSysButton* d = b->Definition();
-    if (!d || !b->visible || d->Map.Empty() || d->Visibility == 100) continue;
+    TBitmap* picture = b->Picture();
+    if (!d || !b->visible || !picture || d->Visibility == 100) continue;
     if (b->IsIcon()) {
       DrawFormIcon(dc, b->bounds);
       continue;
     }
-    const int frames = Frames(*d);
+    const int frames = b->Frames();
     const int frame = frames < 4 || (FWindowActive && b->enabled) ? 1 : 4;
-    DrawSkinFrame(dc, b->bounds, d->Map, frame, frames, true);
+    DrawSkinFrame(dc, b->bounds, *picture, frame, frames, true);
   }
 }
 
 void TWinSkinForm::RedrawButton(TWinSysButton& b) {
   TDataSkinSysButton* d = b.Definition();
-  if (!d || !b.visible || d->Map.Empty() || b.IsIcon()) return;  // the icon has one picture
+  TBitmap* picture = b.Picture();
+  if (!d || !b.visible || !picture || b.IsIcon()) return;  // the icon has one picture
   if ((Skinstate != 1 && Skinstate != 3) || !IsWindow(Hwnd)) return;
-  const int frames = Frames(*d);
+  const int frames = b.Frames();
   int frame = b.state;
   if (!b.enabled) frame = frames > 3 ? 4 : 1;
   else if (d->Visibility == 100 && frame == 3) frame = 4;
@@ -214,17 +220,18 @@ void TWinSkinForm::RedrawButton(TWinSysButton& b) {
   const int w = r.right - r.left, h = r.bottom - r.top;
   TWindowDC wdc(Hwnd, true);
   if (!wdc.Get() || w <= 0 || h <= 0) return;
+  auto lock = skin_->PaintLock();
   const bool composed = !TitleBack.Empty() && TitleBack.Width() == CaptionBuf.Width() &&
                         TitleBack.Height() == CaptionBuf.Height() && r.left >= 0 && r.top >= 0 &&
                         r.right <= CaptionBuf.Width() && r.bottom <= CaptionBuf.Height();
   if (!composed) {
-    DrawSkinFrame(wdc.Get(), r, d->Map, frame, frames, true);
+    DrawSkinFrame(wdc.Get(), r, *picture, frame, frames, true);
     return;
   }
   // Over the title bar's own background, then to the screen in one blit.
   HDC buf = CaptionBuf.DC();
   BitBlt(buf, r.left, r.top, w, h, TitleBack.DC(), r.left, r.top, SRCCOPY);
-  DrawSkinFrame(buf, r, d->Map, frame, frames, true);
+  DrawSkinFrame(buf, r, *picture, frame, frames, true);
   BitBlt(wdc.Get(), r.left, r.top, w, h, buf, r.left, r.top, SRCCOPY);
 }
 
@@ -306,10 +313,13 @@ TWinSysButton* TWinSkinForm::FindSysButton(POINT p) {
 void TWinSkinForm::OnNcHitTest(TMessage& m) {
   Prev(m);
   const LRESULT ht = m.Result;
+  // The default procedure knows the native frame only: where the skin's borders are wider,
+  // it finds nothing (or the caption) and the skinned frame answers. Below its top three
+  // pixels the frame drags the window like the caption; the menu line is the menu.
   if (ht != HTNOWHERE && ht != HTCAPTION && !IsNativeCaptionButton(ht)) return;
   const POINT p = ScreenToFrame(POINT{GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)});
   if (MenuHeight > 0 && p.y >= bw.top && p.y < bw.top + MenuHeight) m.Result = HTMENU;
-  else if (p.y > 3 && p.y < bw.top) m.Result = HTCAPTION;
+  else if (p.y > 3) m.Result = HTCAPTION;
   else if (IsNativeCaptionButton(ht)) m.Result = HTCAPTION;
 }
 
@@ -435,7 +445,7 @@ void TWinSkinForm::Maximize() {
     return;
   }
   if (IsMdiChild())
-    if (TSkinManage* m = SkinManager()) m->SetMDIMax(true);
+    if (Host()) Host()->SetMDIMax(true);
   Windowstate = TSkinWindowState::swsMax;
   PostMessageW(Hwnd, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
   if (ActiveBtn) ActiveBtn->state = 1;

@@ -25,18 +25,37 @@ void Resize(TBitmap& bmp, int w, int h) {
 // ---- Geometry ----
 
 void TWinSkinForm::InitSkinData() {
-  if (!fsd || fsd->Empty()) return;
-  if (FormBorder == TSkinFormBorder::sbsNone) {
-    bw = RECT{};
-    MenuHeight = 0;
-  } else {
-    auto& b = fsd->skin.border;
-    bw.left = b[skin::kBorderLeft]->Map.Width() / Frames(*b[skin::kBorderLeft]);
-    bw.top = b[skin::kBorderTop]->Map.Height() / Frames(*b[skin::kBorderTop]);
-    bw.right = b[skin::kBorderRight]->Map.Width() / Frames(*b[skin::kBorderRight]);
-    bw.bottom = b[skin::kBorderBottom]->Map.Height() / Frames(*b[skin::kBorderBottom]);
+  CheckThread("InitSkinData");
+  if (!fsd) return;
+  // After a load that failed the data still holds the previous skin's objects: the window
+  // keeps painting with them rather than keep a frame it cannot paint.
+  std::shared_ptr<TSkinObjects> objects = fsd->Skin();
+  if (!objects->Loaded) return;
+  RECT widths{};
+  if (FormBorder != TSkinFormBorder::sbsNone) {
+    auto& b = objects->border;
+    widths.left = b[skin::kBorderLeft]->Map.Width() / Frames(*b[skin::kBorderLeft]);
+    widths.top = b[skin::kBorderTop]->Map.Height() / Frames(*b[skin::kBorderTop]);
+    widths.right = b[skin::kBorderRight]->Map.Width() / Frames(*b[skin::kBorderRight]);
+    widths.bottom = b[skin::kBorderBottom]->Map.Height() / Frames(*b[skin::kBorderBottom]);
   }
-  CreateSysButtons();
+  // Everything that may fail comes first: the skinner takes the new skin whole, or keeps the
+  // one it has (frame widths, buttons and pictures belong together).
+  auto buttons = MakeSysButtons(*objects);
+  skin_ = std::move(objects);
+  bw = widths;
+  if (FormBorder == TSkinFormBorder::sbsNone) MenuHeight = 0;
+  DeleteSysbtn();
+  SysBtn = std::move(buttons);
+  BtnCount = static_cast<int>(SysBtn.size());
+  if (std::any_of(SysBtn.begin(), SysBtn.end(), [](const auto& b) { return b->IsIcon(); })) {
+    try {
+      LoadFormIcon();
+      fsd->OfferAppIcon(IconBmp);
+    } catch (...) {  // the icon button shows the picture it had
+      DropCurrentException();
+    }
+  }
 }
 
 void TWinSkinForm::OnNcCalcSize(TMessage& m) {
@@ -92,7 +111,7 @@ void TWinSkinForm::FitWindowToFrame(bool remeasure, bool shape_first) {
 int TWinSkinForm::CaptionTextWidth(HDC dc, const std::wstring& text) {
   RECT t{0, 0, 0, 0};
   SkinDrawText(dc, text, t, DT_CALCRECT | DT_NOPREFIX | DT_NOCLIP);
-  const TDataSkinTitle& title = *fsd->skin.Title;
+  const TDataSkinTitle& title = *skin_->Title;
   return (t.right - t.left) + title.backleft + title.backright;
 }
 
@@ -102,7 +121,7 @@ int TWinSkinForm::TitleWidthNeeded() {
   if (!screen.Get()) return 0;
   TScopedSelect font(screen.Get(), CaptionFont.Handle());
   charwidth = CaptionTextWidth(screen.Get(), bstr + caption + astr);
-  const TDataSkinTitle& title = *fsd->skin.Title;
+  const TDataSkinTitle& title = *skin_->Title;
   return title.r.Left + charwidth + title.r.Right;
 }
 
@@ -146,10 +165,11 @@ void TWinSkinForm::OnNcActivate(TMessage& m) {
 }
 
 void TWinSkinForm::PaintFrame(HDC dc) {
+  CheckThread("PaintFrame");
   if (!SkinScratch()) return;  // the drawing routines are gone (the program is ending)
   if ((Skinstate != 1 && Skinstate != 3) || !sMainMenu) return;
   if (FormBorder == TSkinFormBorder::sbsNone || (IsMdiChild() && Maximised())) return;
-  if (!fsd || fsd->Empty() || !IsWindow(Hwnd)) return;
+  if (!skin_ || !skin_->Loaded || !IsWindow(Hwnd)) return;
   std::optional<TWindowDC> own;
   if (!dc) {
     own.emplace(Hwnd, true);
@@ -157,11 +177,17 @@ void TWinSkinForm::PaintFrame(HDC dc) {
     if (!dc) return;
   }
   try {
+    // What the window and the program say is asked before anything is composed: their
+    // answers may run program code, which must not find a half-drawn title or the skin's
+    // images locked. The text comes last, as the program's answers may change it.
+    UpdateButtonStates();
+    const std::wstring text = bstr + WindowText() + astr;
+    auto lock = skin_->PaintLock();
     wTr = HwndWindowRect(Hwnd);
     fwidth = wTr.right - wTr.left;
     fheight = wTr.bottom - wTr.top;
     if (IsIconic(Hwnd)) {
-      DrawTitleBar(dc, nullptr, nullptr);
+      DrawTitleBar(dc, nullptr, nullptr, text);
     } else {
       // The side borders run the full height; top and bottom lie between them.
       TSkinBitmap left = BorderPicture(1, bw.left, fheight);
@@ -169,14 +195,15 @@ void TWinSkinForm::PaintFrame(HDC dc) {
       if (left) BitBlt(dc, 0, 0, bw.left, fheight, left->DC(), 0, 0, SRCCOPY);
       if (right) BitBlt(dc, fwidth - bw.right, 0, bw.right, fheight, right->DC(), 0, 0, SRCCOPY);
       DrawBorder(4, RECT{bw.left, fheight - bw.bottom, fwidth - bw.right, fheight}, dc);
-      DrawTitleBar(dc, left ? left->DC() : nullptr, right ? right->DC() : nullptr);
+      DrawTitleBar(dc, left ? left->DC() : nullptr, right ? right->DC() : nullptr, text);
       if (MenuHeight > 0) {
         // The skinned menu bar draws this line once it exists.
         RECT line{bw.left, bw.top, fwidth - bw.right, bw.top + MenuHeight};
-        FillRect(dc, &line, fsd->skin.BGBrush.Get());
+        FillRect(dc, &line, skin_->BGBrush.Get());
       }
     }
   } catch (...) {
+    DropCurrentException();
   }
   if (ActiveBtn) ActiveBtn->state = 1;
   ActiveBtn = nullptr;
@@ -184,7 +211,7 @@ void TWinSkinForm::PaintFrame(HDC dc) {
 
 TSkinBitmap TWinSkinForm::BorderPicture(int index, int w, int h) {
   if (w <= 0 || h <= 0) return {};
-  TDataSkinBorder& b = *fsd->skin.border[index - 1];
+  TDataSkinBorder& b = *skin_->border[index - 1];
   const int frames = Frames(b);
   const int frame = FWindowActive || frames == 1 ? 1 : 2;
   // The top and bottom images hold their frames stacked; the stretch value 1 stretches.
@@ -199,7 +226,7 @@ void TWinSkinForm::DrawBorder(int index, const RECT& rect, HDC dc) {
   if (TSkinBitmap picture = BorderPicture(index, w, h)) BitBlt(dc, rect.left, rect.top, w, h, picture->DC(), 0, 0, SRCCOPY);
 }
 
-void TWinSkinForm::DrawTitleBar(HDC dc, HDC left_picture, HDC right_picture) {
+void TWinSkinForm::DrawTitleBar(HDC dc, HDC left_picture, HDC right_picture, const std::wstring& text) {
   const bool minimised = IsIconic(Hwnd) != FALSE;
   RECT title;
   if (!minimised) {
@@ -213,7 +240,7 @@ void TWinSkinForm::DrawTitleBar(HDC dc, HDC left_picture, HDC right_picture) {
     title = RECT{bw.left, 0, fwidth - bw.right, bw.top};
   } else {
     Resize(CaptionBuf, fwidth, fheight);
-    TBrushHandle face = MakeSolidBrush(ColorToRGB(fsd->skin.Colors[skin::kcButtonFace]));
+    TBrushHandle face = MakeSolidBrush(ColorToRGB(skin_->Colors[skin::kcButtonFace]));
     RECT all{0, 0, fwidth, fheight};
     FillRect(CaptionBuf.DC(), &all, face.Get());
     title = RECT{0, 0, fwidth, bw.top};
@@ -221,7 +248,7 @@ void TWinSkinForm::DrawTitleBar(HDC dc, HDC left_picture, HDC right_picture) {
   if (CaptionBuf.Empty()) return;
   HDC buf = CaptionBuf.DC();
   DrawBorder(3, title, buf);
-  DrawCaptionText(CaptionBuf, title);
+  DrawCaptionText(CaptionBuf, title, text);
   // Kept without the buttons, so that one button can be redrawn over its own background.
   Resize(TitleBack, CaptionBuf.Width(), CaptionBuf.Height());
   BitBlt(TitleBack.DC(), 0, 0, CaptionBuf.Width(), CaptionBuf.Height(), buf, 0, 0, SRCCOPY);
@@ -239,19 +266,17 @@ std::wstring TWinSkinForm::WindowText() const {
   return AnsiToWideText(text);
 }
 
-void TWinSkinForm::DrawCaptionText(TBitmap& target, const RECT& r) {
+void TWinSkinForm::DrawCaptionText(TBitmap& target, const RECT& r, const std::wstring& text) {
   HDC dc = target.DC();
-  const std::wstring text = bstr + WindowText() + astr;
-  UpdateButtonStates();
   RightBtn = 0;
   for (const auto& b : SysBtn) {
     TDataSkinSysButton* d = b->Definition();
-    if (d && b->visible && !d->Map.Empty() && d->Align == 1) RightBtn = std::max(RightBtn, static_cast<int>(d->XCoord));
+    if (d && b->visible && b->Picture() && d->Align == 1) RightBtn = std::max(RightBtn, static_cast<int>(d->XCoord));
   }
-  const TDataSkinTitle& title = *fsd->skin.Title;
+  const TDataSkinTitle& title = *skin_->Title;
   TScopedSelect font(dc, CaptionFont.Handle());
   const int old_mode = SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, ColorToRGB(fsd->skin.Colors[FWindowActive ? skin::kcTitleTextActive : skin::kcTitleTextNoActive]));
+  SetTextColor(dc, ColorToRGB(skin_->Colors[FWindowActive ? skin::kcTitleTextActive : skin::kcTitleTextNoActive]));
 
   RECT t = r;
   SkinDrawText(dc, text, t, DT_CALCRECT | DT_NOPREFIX | DT_NOCLIP);
@@ -288,7 +313,7 @@ void TWinSkinForm::DrawCaptionText(TBitmap& target, const RECT& r) {
   if (FormBorder == TSkinFormBorder::sbsDialog && title.Aligment == 0) t.left -= 16;
   ctr = t;
 
-  TDataSkinTitle& back = *fsd->skin.Title;
+  TDataSkinTitle& back = *skin_->Title;
   if (!back.Map.Empty())
     DrawSkinStripH(target.Canvas(), RECT{t.left, r.top, t.right, r.bottom}, back.Map,
                    RECT{back.backleft, 0, back.backright, 0}, FWindowActive ? 1 : 2, 2, true, true);

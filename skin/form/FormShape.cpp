@@ -24,7 +24,7 @@ void TWinSkinForm::Cropwindow() {
 }
 
 void TWinSkinForm::ShapeWindow(int W, int H, bool redraw) {
-  if (Skinstate == 6 || !sMainMenu || !fsd || fsd->Empty() || !IsWindow(Hwnd)) return;
+  if (Skinstate == 6 || !sMainMenu || !skin_ || !skin_->Loaded || !IsWindow(Hwnd)) return;
   if (W <= 0 || H <= 0) return;
   if (IsMdiChild() && Windowstate != TSkinWindowState::swsNormal) return;
   // Rebuilt only for a new size, unless a skin change asks or the shape was taken away.
@@ -33,7 +33,7 @@ void TWinSkinForm::ShapeWindow(int W, int H, bool redraw) {
   crwidth = W;
   crheight = H;
 
-  auto& b = fsd->skin.border;
+  auto& b = skin_->border;
   auto cut = [&](int side) { return b[side]->trans == 1; };
   const bool any = cut(skin::kBorderLeft) || cut(skin::kBorderRight) || cut(skin::kBorderTop) || cut(skin::kBorderBottom);
   TRegionHandle region;
@@ -46,7 +46,10 @@ void TWinSkinForm::ShapeWindow(int W, int H, bool redraw) {
       auto traced = [&](int index, int w, int h, int x, int y) -> TRegionHandle {
         TBitmap picture(w, h, TPixelFormat::pf32bit);
         if (picture.Empty()) return {};
-        DrawBorder(index, RECT{0, 0, w, h}, picture.DC());
+        {
+          auto lock = skin_->PaintLock();
+          DrawBorder(index, RECT{0, 0, w, h}, picture.DC());
+        }
         return BitmapToRegion(picture, x, y, kSkinTransparent, 1, 1, 1);
       };
       const int middle = W - bw.left - bw.right;

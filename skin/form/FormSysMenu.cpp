@@ -6,7 +6,6 @@
 #include "platform/win/WinUtil.h"
 #include "skin/data/WinSkinData.h"
 #include "skin/form/WinSkinForm.h"
-#include "skin/manager/WinSkinDlg.h"
 
 namespace qn {
 
@@ -62,11 +61,10 @@ HMENU TWinSkinForm::BuildSystemMenu() {
 }
 
 void TWinSkinForm::PopupSystemMenu(POINT screen) {
-  TSkinManage* m = SkinManager();
-  if (m ? m->mode != 0 : mode != 0) return;
+  if (Host() ? Host()->Mode() != 0 : mode != 0) return;
   const DWORD now = GetTickCount();
   if (poptime == 0 || now - poptime > DoubleTime) {
-    if (m) m->menutype = 2;
+    if (Host()) Host()->SetMenuType(2);
     poptime = now;
     HMENU menu = BuildSystemMenu();
     if (!menu) return;
@@ -106,7 +104,7 @@ void TWinSkinForm::OnSysCommand(TMessage& m) {
     case SC_RESTORE:
       Windowstate = TSkinWindowState::swsNormal;
       if (IsMdiChild())
-        if (TSkinManage* mgr = SkinManager(); mgr && mgr->MDIMax) mgr->SetMDIMax(false);
+        if (Host() && Host()->MDIMaximised()) Host()->SetMDIMax(false);
       break;
     default: break;
   }

@@ -1,16 +1,53 @@
 #include "skin/form/WinSkinForm.h"
 
 #include <algorithm>
+#include <string>
 
 #include "platform/win/Regions.h"
 #include "platform/win/WinUtil.h"
 #include "skin/data/WinSkinData.h"
-#include "skin/form/SkinDraw.h"
-#include "skin/manager/WinSkinDlg.h"
+#include "skin/draw/SkinDraw.h"
 
 namespace qn {
 
 QN_CLASS_IMPL(TWinSkinForm, TComponent)
+
+// The form object's hook into its skinner (its WindowProc while skinned). It belongs to the
+// form: when someone hooked the form after us, the method they saved and call is this one,
+// which then passes everything on to the method it found, for as long as the form lives.
+class TFormHookLink : public TComponent {
+  QN_CLASS(TFormHookLink)
+ public:
+  TFormHookLink(TCustomForm* form, TWinSkinForm* skinner)
+      : TComponent(form), form_(form), skinner_(skinner), old_(form->WindowProc) {
+    form->WindowProc = Method();
+  }
+  ~TFormHookLink() override {
+    if (form_->WindowProc == Method()) form_->WindowProc = old_;
+    if (skinner_) skinner_->hook_link_ = nullptr;
+  }
+  TWndMethod Method() { return TWndMethod::Bind<&TFormHookLink::Dispatch>(this); }
+  const TWndMethod& Old() const { return old_; }
+  // Takes the hook out of the form's chain where that is exact; otherwise stays, passing
+  // messages on. True when it went (and this object with it).
+  bool Leave() {
+    skinner_ = nullptr;
+    if (form_->WindowProc != Method()) return false;
+    delete this;
+    return true;
+  }
+
+ private:
+  void Dispatch(TMessage& m) {
+    if (skinner_) skinner_->FormHook(m);
+    else if (old_) old_(m);
+  }
+  TCustomForm* form_;
+  TWinSkinForm* skinner_;
+  TWndMethod old_;
+};
+
+QN_CLASS_IMPL(TFormHookLink, TComponent)
 
 namespace {
 
@@ -32,14 +69,26 @@ void Quietly(F&& f) noexcept {
   try {
     f();
   } catch (...) {
+    DropCurrentException();
   }
 }
 
+std::atomic<int> g_thread_faults{0};
+
 }  // namespace
+
+int TWinSkinForm::ThreadFaults() { return g_thread_faults; }
+
+void TWinSkinForm::CheckThread(const char* where) const {
+  if (GetCurrentThreadId() == thread_) return;
+  ++g_thread_faults;
+  OutputDebugStringA((std::string("form skinner used from another thread: ") + where + "\n").c_str());
+}
 
 // ---- Creation and destruction ----
 
-TWinSkinForm::TWinSkinForm(TComponent* owner) : TComponent(owner), alive_(std::make_shared<bool>(true)) {
+TWinSkinForm::TWinSkinForm(TComponent* owner, TFormHost* host)
+    : TComponent(owner), alive_(std::make_shared<bool>(true)), host_(host), thread_(GetCurrentThreadId()) {
   DoubleTime = GetDoubleClickTime();
   // The structure of the systems with a padded border first, then the older one.
   struct {
@@ -65,6 +114,7 @@ TWinSkinForm::TWinSkinForm(TComponent* owner) : TComponent(owner), alive_(std::m
 }
 
 TWinSkinForm::~TWinSkinForm() {
+  CheckThread("freed");
   *alive_ = false;
   // The order matters: nothing may reach this object once it is half gone, so the timer and
   // the message bindings go before the pictures and lists they use.
@@ -75,7 +125,7 @@ TWinSkinForm::~TWinSkinForm() {
   FreeControls();
   DeleteSysbtn();
   sysmenu.Reset();
-  if (TSkinManage* m = SkinManager(); m && Hwnd) m->DeleteForm2(Hwnd);
+  if (Host()) Host()->FormGone(this);
 }
 
 // ---- Attaching ----
@@ -96,15 +146,16 @@ void TWinSkinForm::InitTform(TSkinData* data, TCustomForm* form) {
   if (!subclass_.Installed() || !form) return;
   if (sMainMenu) InstallFormHook();
   formcolor = form->Color();
-  Recolor(form, fsd->skin.Colors[skin::kcButtonFace]);
+  Recolor(form, skin_->Colors[skin::kcButtonFace]);
   // Owner-drawn items of the form's main menu come with the skinned menu bar.
 }
 
 void TWinSkinForm::AttachCommon() {
   if (!IsWindow(Hwnd)) return;
-  TSkinManage* m = SkinManager();
-  if (m) m->state = 1;
+  if (Host()) Host()->FormAttached();
+  skin_ = fsd->Skin();
   timer = std::make_unique<TTimer>(nullptr);
+  timer->SetQuiet(true);
   timer->SetEnabled(false);
   timer->SetInterval(kTimerInterval);
   timer->OnTimer = TNotifyEvent::Bind<&TWinSkinForm::OnTimer>(this);
@@ -132,10 +183,7 @@ void TWinSkinForm::AttachCommon() {
     if (SameClass(GetWndClassName(c), L"MDIClient")) {
       FormStyle = TSkinFormStyle::sfsMDIform;
       ClientHwnd = c;
-      if (m) {
-        m->clienthwnd = c;
-        m->MDIForm = FForm;
-      }
+      if (Host()) Host()->SetMDIClient(c, FForm);
       break;
     }
   }
@@ -166,7 +214,7 @@ void TWinSkinForm::AttachCommon() {
   if (ismessagebox) FormBorder = TSkinFormBorder::sbsDialog;
 
   // Nothing paints until the window is activated, when the manager asks for it.
-  if (m && m->WMSetDraw && !ischildform && sMainMenu && FormBorder != TSkinFormBorder::sbsNone) {
+  if (Host() && Host()->HideUntilActivated() && !ischildform && sMainMenu && FormBorder != TSkinFormBorder::sbsNone) {
     SetWindowLongPtrW(Hwnd, GWL_STYLE, GetWindowLongPtrW(Hwnd, GWL_STYLE) & ~static_cast<LONG_PTR>(WS_VISIBLE));
   }
   if (!nt) fsd->SetSkinControls(fsd->SkinControls() & ~Bit(xcSystemMenu));
@@ -185,23 +233,19 @@ void TWinSkinForm::AttachCommon() {
   if (IsMdiChild()) {
     const int native = GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CXFRAME);
     if (bw.top < native) MenuHeight = native - bw.top;
-    if (Maximised() && m && !m->MDIMax) m->SetMDIMax(true);
+    if (Maximised() && Host() && !Host()->MDIMaximised()) Host()->SetMDIMax(true);
   }
 }
 
 void TWinSkinForm::InstallFormHook() {
-  if (form_hooked_ || !FForm) return;
-  OldWndProc = FForm->WindowProc;
-  FForm->WindowProc = TWndMethod::Bind<&TWinSkinForm::FormHook>(this);
-  form_hooked_ = true;
+  if (hook_link_ || !FForm) return;
+  hook_link_ = new TFormHookLink(FForm, this);
 }
 
 void TWinSkinForm::RemoveFormHook() {
-  if (!form_hooked_) return;
-  form_hooked_ = false;
-  // Someone who hooked the form after us keeps our hook as theirs to call: taking it out
-  // from under them would drop theirs, so only our own entry is put back.
-  if (FForm && FForm->WindowProc == TWndMethod::Bind<&TWinSkinForm::FormHook>(this)) FForm->WindowProc = OldWndProc;
+  // Someone who hooked the form after us keeps our hook as theirs to call: the link then stays
+  // in their chain, passing messages on, and goes with the form.
+  if (TFormHookLink* link = std::exchange(hook_link_, nullptr)) link->Leave();
 }
 
 void TWinSkinForm::ReadWindowState() {
@@ -218,7 +262,29 @@ void TWinSkinForm::ReadWindowState() {
 // ---- Activation ----
 
 void TWinSkinForm::Activate() {
-  TSkinManage* m = SkinManager();
+  auto alive = alive_;
+  // Whatever fails on the way, the skinner ends up running: a state left at 0 or 5 would keep
+  // the frame from ever painting and the timer from starting.
+  bool done = false;
+  try {
+    ActivateSteps();
+    done = true;
+  } catch (...) {
+    DropCurrentException();
+  }
+  if (!*alive) return;
+  if (Skinstate == 0 || Skinstate == 5) Skinstate = 1;
+  // The client area is laid out afresh inside the skinned frame, whatever fitting did.
+  if (!done && sMainMenu) Refresh();
+  if (timer) timer->SetEnabled(true);
+  // Fitting validated the frame while it could not be painted yet, and kept the client
+  // area's old bits (the native background, controls before they moved).
+  if (sMainMenu) PaintFrame();
+  RedrawWindow(Hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void TWinSkinForm::ActivateSteps() {
+  auto alive = alive_;
   hsysmenu = GetSystemMenu(Hwnd, FALSE);
   if (hsysmenu) FormIcons |= 1u << sbisystem;
   LoadFormIcon();
@@ -227,8 +293,8 @@ void TWinSkinForm::Activate() {
     const RECT wr = HwndWindowRect(Hwnd), cr = HwndClientRect(Hwnd);
     oldsize = RECT{0, 0, (wr.right - wr.left) - cr.right, (wr.bottom - wr.top) - cr.bottom};
   }
-  if (m && m->WMSetDraw) {
-    m->WMSetDraw = false;
+  if (Host() && Host()->HideUntilActivated()) {
+    Host()->ShownOnActivation();
     const LONG_PTR style = GetWindowLongPtrW(Hwnd, GWL_STYLE);
     if (!(style & WS_VISIBLE)) SetWindowLongPtrW(Hwnd, GWL_STYLE, style | WS_VISIBLE);
   }
@@ -243,6 +309,7 @@ void TWinSkinForm::Activate() {
   } else {
     FWindowActive = GetActiveWindow() == Hwnd;
   }
+  if (!*alive) return;
 
   if (Skinstate == 0) {
     ReadWindowState();
@@ -252,35 +319,50 @@ void TWinSkinForm::Activate() {
       } else if (!Minimised()) {
         Skinstate = 5;
         FitWindowToFrame(false);
+        if (!*alive) return;
         Skinstate = 1;
         Cropwindow();
       }
     } else if (!ischildform && FormBorder != TSkinFormBorder::sbsNone && !Minimised()) {
       Skinstate = 5;
       FitWindowToFrame(false, !Maximised());
+      if (!*alive) return;
       Skinstate = 1;
       if (Maximised()) Refresh();
       else Cropwindow();
     }
   }
-  auto alive = alive_;
+  if (!*alive) return;
   SendMessageW(Hwnd, WM_SKINFINISHED, 0, kSkinMessageCheck);
   if (!*alive) return;
   if (fsd->OnAfterSkinForm) Quietly([&] { fsd->OnAfterSkinForm(FForm, Hwnd, formclass); });
-  if (!*alive) return;
-  Skinstate = 1;
-  if (timer) timer->SetEnabled(true);
-  // Fitting validated the frame while it could not be painted yet, and kept the client
-  // area's old bits (the native background, controls before they moved).
-  if (sMainMenu) PaintFrame();
-  RedrawWindow(Hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 // ---- Skin change ----
 
 void TWinSkinForm::SkinChange() {
+  CheckThread("SkinChange");
   if (!fsd || !subclass_.Installed()) return;
-  const TColor face = fsd->skin.Colors[skin::kcButtonFace];
+  auto alive = alive_;
+  // However the change ends, the skinner is running again and its frame painted: a state
+  // left at 3 would rebuild the shape at every size change and skip the application's event.
+  bool done = false;
+  try {
+    SkinChangeSteps();
+    done = true;
+  } catch (...) {
+    DropCurrentException();
+  }
+  if (!*alive) return;
+  Skinstate = 1;
+  // The client area is laid out afresh inside the new frame widths, whatever refitting did.
+  if (!done && sMainMenu) Refresh();
+  if (sMainMenu) PaintFrame();
+  if (IsPlainWindow()) RedrawWindow(Hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void TWinSkinForm::SkinChangeSteps() {
+  const TColor face = skin_->Colors[skin::kcButtonFace];
   if (FForm) {
     Recolor(FForm, face);
     for (int i = 0; i < FForm->ComponentCount(); ++i) {
@@ -310,10 +392,6 @@ void TWinSkinForm::SkinChange() {
   SendMessageW(Hwnd, WM_SKINFINISHED, 0, kSkinMessageCheck);
   if (!*alive) return;
   if (fsd->OnAfterSkinForm) Quietly([&] { fsd->OnAfterSkinForm(FForm, Hwnd, formclass); });
-  if (!*alive) return;
-  Skinstate = 1;
-  if (sMainMenu) PaintFrame();
-  if (IsPlainWindow()) RedrawWindow(Hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 // ---- Detaching ----
@@ -328,6 +406,7 @@ void TWinSkinForm::FreeControls() {
 }
 
 void TWinSkinForm::UnSubclass() {
+  CheckThread("UnSubclass");
   if (!sMainMenu) {
     UnSubclass2();
     return;
@@ -363,6 +442,7 @@ void TWinSkinForm::UnSubclass() {
 }
 
 void TWinSkinForm::UnSubclass2() {
+  CheckThread("UnSubclass2");
   if (timer) timer->SetEnabled(false);
   FreeControls();
   if (FForm && Skinstate != 4) Recolor(FForm, formcolor);
@@ -376,6 +456,7 @@ void TWinSkinForm::UnSubclass2() {
 }
 
 void TWinSkinForm::UnSubclass3() {
+  CheckThread("UnSubclass3");
   if (!sMainMenu) {
     UnSubclass2();
     return;
@@ -386,6 +467,28 @@ void TWinSkinForm::UnSubclass3() {
   RemoveFormHook();
   subclass_.Remove();
   FreeControls();
+}
+
+void TWinSkinForm::HandleRequest(TSkinRequest request) {
+  CheckThread("HandleRequest");
+  switch (request) {
+    case TSkinRequest::srSkinChanged:
+      DeleteSysbtn();
+      try {
+        InitSkinData();
+      } catch (...) {  // the skin it has stays; SkinChange settles the frame around it
+        DropCurrentException();
+      }
+      SkinChange();
+      return;
+    case TSkinRequest::srUnskin: {
+      const HWND wnd = Hwnd;
+      UnSubclass();
+      delete this;  // leaves the manager's list; a form forgets its owned skinner
+      TWinSkinForm::RePaint(wnd);
+      return;
+    }
+  }
 }
 
 void TWinSkinForm::Refresh() {
@@ -421,10 +524,13 @@ void TWinSkinForm::OnMessage(TMessage& m) {
   try {
     WndProc(m);
   } catch (...) {
+    DropCurrentException();
     // Painting and geometry failures are dropped; the message still gets its default.
     if (*alive && !d.passed) Prev(m);
   }
-  if (*alive) dispatch_ = d.outer;
+  if (!*alive) return;
+  dispatch_ = d.outer;
+  if (m.Msg == WM_NCDESTROY && free_when_released && Skinstate == 6) delete this;
 }
 
 void TWinSkinForm::Prev(TMessage& m) {
@@ -453,7 +559,7 @@ bool TWinSkinForm::Stage1(TMessage& m) {
       Prev(m);
       if (IsPlainWindow() && fsd) {
         RECT r = HwndClientRect(Hwnd);
-        FillRect(reinterpret_cast<HDC>(m.WParam), &r, fsd->skin.BGBrush.Get());
+        FillRect(reinterpret_cast<HDC>(m.WParam), &r, skin_->BGBrush.Get());
         m.Result = 1;
       }
       return true;
@@ -480,9 +586,9 @@ bool TWinSkinForm::Stage1(TMessage& m) {
       m.Result = 0;
       return true;
     case WM_INITMENUPOPUP:
-      if (TSkinManage* mgr = SkinManager()) {
+      if (Host()) {
         HMENU menu = reinterpret_cast<HMENU>(m.WParam);
-        mgr->menutype = (menu == hsysmenu || (sysmenu && menu == sysmenu.Get())) ? 2 : 1;
+        Host()->SetMenuType((menu == hsysmenu || (sysmenu && menu == sysmenu.Get())) ? 2 : 1);
       }
       Prev(m);
       return true;
@@ -494,7 +600,7 @@ bool TWinSkinForm::Stage1(TMessage& m) {
       Prev(m);
       if (IsPlainWindow() && fsd) {
         SetBkMode(reinterpret_cast<HDC>(m.WParam), TRANSPARENT);
-        m.Result = reinterpret_cast<LRESULT>(fsd->skin.BGBrush.Get());
+        m.Result = reinterpret_cast<LRESULT>(skin_->BGBrush.Get());
       }
       return true;
     case WM_SKINSTART:
@@ -508,6 +614,11 @@ bool TWinSkinForm::Stage1(TMessage& m) {
     case WM_SKINQUERY:
       m.Result = 1;
       PostMessageW(Hwnd, WM_SKINFINISHED, 0, kSkinMessageCheck);
+      return true;
+    case WM_SKINREQUEST:
+      if (m.LParam != kSkinMessageCheck) return false;
+      m.Result = kSkinMessageCheck;
+      HandleRequest(static_cast<TSkinRequest>(m.WParam));
       return true;
     default:
       return false;
@@ -607,26 +718,22 @@ void TWinSkinForm::OnSize(TMessage& m) {
     default: break;
   }
   if (Minimised()) return;
-  if (IsMdiChild()) {
-    TSkinManage* mgr = SkinManager();
-    if ((mgr && mgr->MDIMax) || Windowstate != TSkinWindowState::swsNormal) return;
-  }
+  if (IsMdiChild() && ((Host() && Host()->MDIMaximised()) || Windowstate != TSkinWindowState::swsNormal)) return;
   if (Skinstate == 1 || Skinstate == 3) Cropwindow();
 }
 
 // Messages of the form object, before its own handling: they reach the form through its
 // WindowProc, also when they are sent by the program itself.
 void TWinSkinForm::FormHook(TMessage& m) {
-  const TWndMethod old = OldWndProc;
+  const TWndMethod old = hook_link_ ? hook_link_->Old() : TWndMethod();
   switch (m.Msg) {
     case WM_SETTEXT: {
       auto alive = alive_;
       if (old) old(m);
       if (!*alive || Skinstate != 1 || !IsWindowVisible(Hwnd)) return;
       Quietly([&] {
-        TSkinManage* mgr = SkinManager();
-        if (Maximised() && mgr && mgr->clienthwnd)
-          PostMessageW(mgr->clienthwnd, WM_SKINMDIMAXIMIZED, reinterpret_cast<WPARAM>(Hwnd), 0);
+        if (HWND client = Host() ? Host()->MDIClient() : nullptr; Maximised() && client)
+          PostMessageW(client, WM_SKINMDIMAXIMIZED, reinterpret_cast<WPARAM>(Hwnd), 0);
         if (IsIconic(Hwnd)) PaintFrame();
         else Refresh();
       });
@@ -665,13 +772,13 @@ void TWinSkinForm::OnMdiClientMessage(TMessage& m) {
   try {
     MdiClientMessage(m, pass);
   } catch (...) {
+    DropCurrentException();
     if (*alive && !passed) pass();
   }
 }
 
 void TWinSkinForm::MdiClientMessage(TMessage& m, const std::function<void()>& pass) {
   auto alive = alive_;
-  TSkinManage* mgr = SkinManager();
   switch (m.Msg) {
     case WM_NCDESTROY:
       pass();
@@ -687,11 +794,11 @@ void TWinSkinForm::MdiClientMessage(TMessage& m, const std::function<void()>& pa
       return;
     case WM_MDIDESTROY:
       pass();
-      if (*alive && sMainMenu && mgr) mgr->SetMDIMax(MDIChildMax());
+      if (*alive && sMainMenu && Host()) Host()->SetMDIMax(MDIChildMax());
       return;
     case WM_MDITILE:
     case WM_MDICASCADE:
-      if (sMainMenu && mgr && mgr->MDIMax) mgr->SetMDIMax(false);
+      if (sMainMenu && Host() && Host()->MDIMaximised()) Host()->SetMDIMax(false);
       pass();
       return;
     case WM_SKINMDIMAXIMIZED:
@@ -712,6 +819,7 @@ void TWinSkinForm::OnTimer(TObject*) {
   try {
     HoverTick();
   } catch (...) {
+    DropCurrentException();
   }
 }
 

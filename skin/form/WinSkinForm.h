@@ -6,10 +6,15 @@
 // detaches; FormFrame.cpp lays out and paints the frame; FormButtons.cpp places, draws and
 // drives the caption buttons; FormSysMenu.cpp holds the skinned system menu; FormShape.cpp
 // cuts the window to the frame's outline.
+//
+// A form skinner lives on its window's thread: it is made, used and freed there only. The skin
+// manager asks a skinner of another thread for a skin change or to let go by posting or
+// sending WM_SKINREQUEST to its window.
 #pragma once
 
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
@@ -20,23 +25,18 @@
 #include "platform/win/GdiObjects.h"
 #include "platform/win/Graphics.h"
 #include "platform/win/Subclass.h"
-#include "skin/form/SkinDraw.h"
+#include "skin/controls/SkinControlHost.h"
+#include "skin/data/SkinTypes.h"
+#include "skin/draw/SkinDraw.h"
+#include "skin/form/FormHost.h"
 
 namespace qn {
 
 class TSkinData;
 class TWinSkinForm;
 class TDataSkinSysButton;
-
-// Private messages of the form skinner (besides those in WinSkinDlg.h).
-constexpr UINT WM_SKINCHANGE = 0x3401;       // re-apply a changed skin (form-level hook)
-constexpr UINT WM_SKINPAINTFRAME = 0x3502;   // repaint the frame
-constexpr UINT WM_SKINBUTTONACTION = 0x3514; // a caption button of an unknown action was clicked
-constexpr UINT WM_SKINBUTTONVISIBLE = 0x3515;// is the caption button of this code visible?
-constexpr UINT WM_SKINMDIMAXIMIZED = 0x3516; // redraw the MDI frame (sent to its client)
-constexpr UINT WM_SKINMENUPOPUP = 0x3518;    // open the menu-bar popup at a screen point
-constexpr UINT WM_SKINFORMQUERY = 0xBC4D;    // is this a skinned form? (answers the check)
-constexpr UINT WM_SKINFINISHED = 0xBC4E;     // skinning of the window finished (lParam check)
+struct TSkinObjects;
+class TFormHookLink;
 
 enum class TSkinFormStyle { sfsNormal, sfsMDIform, sfsMDIChild, sfsChild };
 enum class TSkinFormBorder { sbsSizeable, sbsSingle, sbsNone, sbsDialog };
@@ -72,19 +72,23 @@ class TWinSysButton : public TNCObject {
   // index: the definition's place in the skin's list of caption buttons.
   TWinSysButton(TWinSkinForm* form, TDataSkinSysButton* definition, size_t index);
   void Draw() override;
-  // The definition, while the skin it came from is still the one loaded: a skin data
-  // component that loads another skin frees the old definitions before the skinner is told.
+  // The definition, while the skinner still paints with the skin it came from.
   TDataSkinSysButton* Definition() const;
   bool IsIcon() const;  // shows the window icon (actions 3 and 11)
+  // The picture the button shows and its frame count: an icon button with no image of its own
+  // shows the window icon, in one frame.
+  TBitmap* Picture() const;
+  int Frames() const;
 
   TDataSkinSysButton* data;
   size_t index;
 };
 
-class TWinSkinForm : public TComponent {
+class TWinSkinForm : public TComponent, public TSkinControlHost {
   QN_CLASS(TWinSkinForm)
  public:
-  explicit TWinSkinForm(TComponent* owner);
+  // host: the manager that attaches it (null: the skinner is on its own).
+  explicit TWinSkinForm(TComponent* owner, TFormHost* host = nullptr);
   ~TWinSkinForm() override;
 
   // ---- Attaching and detaching (WinSkinForm.cpp) ----
@@ -101,16 +105,20 @@ class TWinSkinForm : public TComponent {
   bool Subclassed() const { return subclass_.Installed(); }
   // Re-applies the skin after the skin data loaded another one (after InitSkinData).
   void SkinChange();
-  // Frame widths and caption buttons from the skin (FormFrame.cpp, FormButtons.cpp).
+  // Frame widths and caption buttons from the skin data's skin, which the skinner paints with
+  // from then on (FormFrame.cpp, FormButtons.cpp).
   void InitSkinData();
   void DeleteSysbtn();
+  // The skin objects the skinner paints with: the skin data's at the last InitSkinData (or
+  // attaching), kept until the next one even when the data loads another skin meanwhile.
+  std::shared_ptr<TSkinObjects> SkinObjects() const override { return skin_; }
   // The window icon at the small-icon size over magenta, as the title bar shows it.
   TBitmap& FormIconPicture() { return IconBmp; }
   // The window's own system-menu, minimise and maximise styles are left as they are.
   void EnableSysbtn(bool enable) {}
   // The frame recalculated and repainted (SetWindowPos with frame-changed only).
   void Refresh();
-  void RePaint(HWND wnd);
+  static void RePaint(HWND wnd);
   // ---- Window shape (FormShape.cpp) ----
   void Cropwindow();
   // The outline for a window of W x H; without redraw when a resize that repaints follows.
@@ -120,9 +128,31 @@ class TWinSkinForm : public TComponent {
   void InitControls(TWinControl* parent) {}
   void InitHwndControls(HWND parent) {}
   void AddControlh(HWND wnd) {}
-  // Appends the skinner unless it is there already; true when it was there.
-  bool AddControlList(TObject* skinner);
-  void DeleteControl(TObject* skinner);
+  // What the control skinners reach the form through.
+  bool AddControlList(TObject* skinner) override;
+  void DeleteControl(TObject* skinner) override;
+  TSkinData* SkinData() const override { return fsd; }
+  HWND FormWindow() const override { return Hwnd; }
+  TCustomForm* FormObject() const override { return FForm; }
+  TCanvas& ControlCanvas() override { return fcanvas2; }
+  int SkinState() const override { return Skinstate; }
+
+  TFormHost* Host() const { return host_.load(); }
+  // The thread the skinner lives on (its window's).
+  DWORD ThreadId() const { return thread_; }
+  // Calls made on a skinner from another thread than its own since the program started:
+  // always 0 unless the threading rule above was broken (tests check it).
+  static int ThreadFaults();
+  // Carries out a request of the manager on this (the window's) thread; the skinner may be
+  // freed inside (srUnskin, srRelease).
+  void HandleRequest(TSkinRequest request);
+  // The manager is going (or has gone): nothing is asked of it any more.
+  void ForgetHost() { host_ = nullptr; }
+  // False once the skinner is freed (for callers that may free it by what they call).
+  std::shared_ptr<bool> Alive() const { return alive_; }
+  // Freed right after its window's WM_NCDESTROY, instead of waiting to be purged: skinners of
+  // threads whose windows the manager's purges never see.
+  bool free_when_released = false;
 
   // ---- Caption-button actions (FormButtons.cpp) ----
   void Maximize();
@@ -156,7 +186,9 @@ class TWinSkinForm : public TComponent {
   TSkinData* fsd = nullptr;
   uintptr_t mode = 0;
   std::wstring formclass;
-  int Skinstate = 0;  // 0 attached, 1 running, 3 skin change, 4 going, 5 fitting, 6 released
+  // 0 attached, 1 running, 3 skin change, 4 going, 5 fitting, 6 released. Only the window's
+  // thread writes it; the manager reads it from others.
+  std::atomic<int> Skinstate{0};
   TSkinFormStyle FormStyle = TSkinFormStyle::sfsNormal;
   TSkinFormBorder FormBorder = TSkinFormBorder::sbsSingle;
   TSkinFormIcons FormIcons = 0;
@@ -180,10 +212,13 @@ class TWinSkinForm : public TComponent {
  private:
   friend class TNCObject;
   friend class TWinSysButton;
+  friend class TFormHookLink;
 
   // Message handling (WinSkinForm.cpp). Each stage handles a message completely or lets it
   // go on to the next stage.
   void OnMessage(TMessage& m);
+  // Counts (and reports to the debugger) a call from a thread that is not the skinner's.
+  void CheckThread(const char* where) const;
   void WndProc(TMessage& m);
   bool Stage1(TMessage& m);
   bool Stage2(TMessage& m);
@@ -193,6 +228,8 @@ class TWinSkinForm : public TComponent {
   void MdiClientMessage(TMessage& m, const std::function<void()>& pass);
   void Prev(TMessage& m);
   void Activate();
+  void ActivateSteps();
+  void SkinChangeSteps();
   void AttachCommon();
   void InstallFormHook();
   void RemoveFormHook();
@@ -214,8 +251,8 @@ class TWinSkinForm : public TComponent {
   void DrawBorder(int index, const RECT& rect, HDC dc);
   TSkinBitmap BorderPicture(int index, int w, int h);
   // The title bar through CaptionBuf; the side borders' pictures give its two ends.
-  void DrawTitleBar(HDC dc, HDC left_picture, HDC right_picture);
-  void DrawCaptionText(TBitmap& target, const RECT& r);
+  void DrawTitleBar(HDC dc, HDC left_picture, HDC right_picture, const std::wstring& text);
+  void DrawCaptionText(TBitmap& target, const RECT& r, const std::wstring& text);
   std::wstring WindowText() const;
   // The caption text's width as the title bar measures it, with the backing's ends.
   int CaptionTextWidth(HDC dc, const std::wstring& text);
@@ -223,7 +260,8 @@ class TWinSkinForm : public TComponent {
   int TitleWidthNeeded();
 
   // The caption buttons (FormButtons.cpp).
-  void CreateSysButtons();
+  // The caption buttons of a skin's definitions, for this window.
+  std::vector<std::unique_ptr<TWinSysButton>> MakeSysButtons(TSkinObjects& objects);
   bool EvalVisibility(int code, int action, bool second) const;
   void UpdateButtonStates();
   void PlaceButtons();
@@ -252,8 +290,6 @@ class TWinSkinForm : public TComponent {
 
   TWindowSubclass subclass_;
   TWindowSubclass mdi_subclass_;
-  TWndMethod OldWndProc;
-  bool form_hooked_ = false;
   TDispatch* dispatch_ = nullptr;
   std::shared_ptr<bool> alive_;
   std::unique_ptr<TTimer> timer;
@@ -275,6 +311,11 @@ class TWinSkinForm : public TComponent {
   bool fSizeable = false;
   bool isunicode = true;
   bool ischildform = false;
+  std::atomic<TFormHost*> host_{nullptr};
+  DWORD thread_ = 0;
+  std::shared_ptr<TSkinObjects> skin_;
+  TCanvas fcanvas2;
+  TFormHookLink* hook_link_ = nullptr;  // the form's hook into us; belongs to the form
   TMenuHandle sysmenu;
   HMENU hmenu = nullptr;
   HMENU hsysmenu = nullptr;

@@ -6,9 +6,10 @@
 #include "platform/win/Forms.h"
 #include "platform/win/WinUtil.h"
 #include "skin/data/WinSkinData.h"
-#include "skin/form/SkinDraw.h"
+#include "skin/draw/SkinDraw.h"
 #include "skin/form/WinSkinForm.h"
 #include "skin/manager/WinSkinMenu.h"
+#include "skin/package/WinSkinStore.h"
 
 namespace qn {
 
@@ -24,6 +25,19 @@ bool Contains(const std::wstring& text, const wchar_t* part) { return text.find(
 
 HINSTANCE ProgramInstance() { return GetModuleHandleW(nullptr); }
 
+// How long the GUI thread waits for another thread's window to let go before it goes on.
+constexpr UINT kRequestTimeoutMs = 10000;
+
+// Waits until done(), handling the messages other threads send to this one meanwhile (a
+// thread that waits for us while we wait for it would otherwise never get its answer).
+void WaitHandlingSentMessages(const std::function<bool()>& done) {
+  while (!done()) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_SENDMESSAGE);
+    MSG msg;
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  }
+}
+
 }  // namespace
 
 struct TSkinManage::TShared {
@@ -36,39 +50,63 @@ struct TSkinManage::TShared {
     std::unique_ptr<TThreadHook> hook;
   };
   std::vector<TThread> threads;
+  // Threads other than the GUI thread now admitting a window, with a skin-data component in
+  // hand: a component waits for them before it goes.
+  int foreign_admissions = 0;
 };
 
 TSkinManage* SkinManager() { return g_manager; }
+
+namespace {
+
+// Failures the engine dropped in a callback go to the main skin-data component's event.
+void ReportEngineError(const std::exception* e) {
+  TSkinManage* m = g_manager;
+  TSkinData* main = m ? m->MainData.load() : nullptr;
+  if (!main || !main->OnEngineError) return;
+  const std::wstring text = e ? Utf8ToWide(e->what()) : L"unknown error";
+  try {
+    main->OnEngineError(main, text);
+  } catch (...) {  // a handler that fails in turn is not asked again for this one
+  }
+}
+
+}  // namespace
 
 TSkinManage* CreateSkinManager() {
   if (!g_manager) {
     g_hooks_off = false;
     g_manager = new TSkinManage(false);
+    SetSkinHost(g_manager);
+    SetCallbackErrorHandler(ReportEngineError);
   }
   return g_manager;
 }
 
 void FreeSkinManager() {
-  delete g_manager;
-  g_manager = nullptr;
+  TSkinManage* m = std::exchange(g_manager, nullptr);
+  SetSkinHost(nullptr);
+  SetCallbackErrorHandler(nullptr);
+  delete m;
 }
 
-bool IsNT() {
-  static const bool nt = [] {
-    OSVERSIONINFOW v{};
-    v.dwOSVersionInfoSize = sizeof v;
-    return GetVersionExW(&v) && v.dwPlatformId == VER_PLATFORM_WIN32_NT;
-  }();
-  return nt;
+namespace {
+
+TSkinHost* MakeManager() { return CreateSkinManager(); }
+
+void ShowSkinMessage(const std::string& text) {
+  std::wstring w = AnsiToWide(text);
+  if (Application) Application->MessageBox(w, Application->Title(), MB_OK);
+  else ::MessageBoxW(nullptr, w.c_str(), L"", MB_OK);
 }
 
-bool NotVersion6() {
-  static const bool not6 = [] {
-    OSVERSIONINFOW v{};
-    v.dwOSVersionInfoSize = sizeof v;
-    return !GetVersionExW(&v) || v.dwMajorVersion != 6;
-  }();
-  return not6;
+}  // namespace
+
+void RegisterSkinClasses() {
+  RegisterComponentClass(TSkinData::StaticClass());
+  RegisterSkinStoreClasses();
+  SetSkinMessageSink(ShowSkinMessage);
+  SetSkinHostFactory(MakeManager);
 }
 
 TSkinManage::TSkinManage(bool module_mode) : timer_(std::make_unique<TTimer>(nullptr)) {
@@ -78,6 +116,7 @@ TSkinManage::TSkinManage(bool module_mode) : timer_(std::make_unique<TTimer>(nul
     shared_ = std::make_shared<TShared>();
   }
   gui_thread_ = GetCurrentThreadId();
+  timer_->SetQuiet(true);  // the engine's: a failed action is dropped, never shown
   timer_->SetEnabled(false);
   timer_->SetInterval(100);
   timer_->OnTimer = TNotifyEvent::Bind<&TSkinManage::DoAction>(this);
@@ -88,10 +127,14 @@ TSkinManage::~TSkinManage() {
   active = false;
   timer_.reset();
   if (mode == 0) {
+    std::vector<TShared::TThread> threads;
     {
       TLock lock(shared_->mutex);
-      shared_->threads.clear();  // each unhooks as it goes
+      threads.swap(shared_->threads);
     }
+    // Outside the lock: removing a hook waits for its running events, which may be waiting
+    // for the lock.
+    threads.clear();
     UnskinAll();
     FreePopupMenus();
     for (TSkinData* d : Dlist()) d->ManagerGone();
@@ -145,6 +188,7 @@ bool TSkinManage::OnHook(int code, WPARAM wparam, LPARAM lparam, LRESULT&) {
 }
 
 bool TSkinManage::OnThreadHook(int code, WPARAM wparam, LPARAM lparam, LRESULT&) {
+  if (state == 4) return false;
   HWND wnd = reinterpret_cast<HWND>(wparam);
   switch (code) {
     case HCBT_CREATEWND: {
@@ -213,9 +257,10 @@ bool TSkinManage::OwnThread(HWND wnd) const { return GetWindowThreadProcessId(wn
 
 TWinSkinForm* TSkinManage::FindForm(HWND wnd) {
   if (!shared_ || !wnd) return nullptr;
+  const DWORD me = GetCurrentThreadId();
   TLock lock(shared_->mutex);
   for (TWinSkinForm* f : shared_->flist)
-    if (f->Hwnd == wnd) return f;
+    if (f->Hwnd == wnd && f->ThreadId() == me) return f;
   return nullptr;
 }
 
@@ -228,8 +273,46 @@ TCustomForm* TSkinManage::FindFormObject(HWND wnd) {
   return dynamic_cast<TCustomForm*>(ControlOfWindow(wnd));
 }
 
-bool TSkinManage::AddForm(HWND wnd) {
+namespace {
+
+// Counts a thread other than the GUI thread as admitting a window for as long as it is in
+// scope; refuses when the manager is going.
+class TForeignAdmission {
+ public:
+  TForeignAdmission(std::recursive_mutex* mutex, int* count, bool foreign, const std::atomic<int>& state)
+      : mutex_(foreign ? mutex : nullptr), count_(count) {
+    if (!mutex_) return;
+    TLock lock(*mutex_);
+    if (state == 4) {
+      refused_ = true;
+      mutex_ = nullptr;
+      return;
+    }
+    ++*count_;
+  }
+  TForeignAdmission(const TForeignAdmission&) = delete;
+  TForeignAdmission& operator=(const TForeignAdmission&) = delete;
+  ~TForeignAdmission() {
+    if (!mutex_) return;
+    TLock lock(*mutex_);
+    --*count_;
+  }
+  bool Refused() const { return refused_; }
+
+ private:
+  std::recursive_mutex* mutex_;
+  int* count_;
+  bool refused_ = false;
+};
+
+}  // namespace
+
+bool TSkinManage::AddForm(HWND wnd, bool child_forms) {
   if (!active || !wnd || !shared_) return false;
+  if (!OwnThread(wnd)) return false;  // a window is subclassed by its own thread only
+  TForeignAdmission admitting(&shared_->mutex, &shared_->foreign_admissions, GetCurrentThreadId() != gui_thread_,
+                              state);
+  if (admitting.Refused()) return false;
   PurgeForms();
   if (SendMessageW(wnd, WM_SKINQUERY, 0, 0) == 1) return false;
   if (FindForm(wnd)) return false;
@@ -237,7 +320,7 @@ bool TSkinManage::AddForm(HWND wnd) {
   const std::wstring cls = GetWndClassName(wnd);
   const LONG_PTR style = GetWindowLongPtrW(wnd, GWL_STYLE);
   const LONG_PTR ex = GetWindowLongPtrW(wnd, GWL_EXSTYLE);
-  if (!skinchildform && (style & WS_CHILD) && !(ex & WS_EX_MDICHILD) &&
+  if (!child_forms && (style & WS_CHILD) && !(ex & WS_EX_MDICHILD) &&
       LowerAscii(GetWndClassName(GetParent(wnd))) == L"mdiclient")
     return false;
   if (!form && reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(wnd, GWLP_HINSTANCE)) != ProgramInstance() &&
@@ -252,14 +335,26 @@ bool TSkinManage::AddForm(HWND wnd) {
   TSkinData* data = SelectSkinData(wnd, cls);
   if (!data || data->Empty()) return false;
 
-  auto* sf = new TWinSkinForm(form);  // a form owns its skinner; the list owns the others'
+  auto* sf = new TWinSkinForm(form, this);  // a form owns its skinner; the list owns the others'
   sf->Hwnd = wnd;
   sf->mode = mode;
   sf->formclass = cls;
+  // Released skinners of the GUI thread wait for its purges; other threads have none, so
+  // theirs go at once.
+  sf->free_when_released = GetCurrentThreadId() != gui_thread_;
+  auto alive = sf->Alive();
+  bool failed = false;
   try {
     if (form) sf->InitTform(data, form);
     else sf->InitDlg(data);
   } catch (...) {
+    DropCurrentException();
+    failed = true;
+  }
+  if (!*alive) return false;
+  // A skinner that did not get hold of its window, listed, would block every later try.
+  if (failed || !sf->Subclassed()) {
+    if (sf->Subclassed()) sf->UnSubclass();
     delete sf;
     return false;
   }
@@ -291,27 +386,38 @@ TSkinData* TSkinManage::SelectSkinData(HWND wnd, const std::wstring& class_name)
 
 bool TSkinManage::CanSkinWindow(HWND wnd, const std::wstring& class_name) {
   bool verdict = true;
-  if (!MainData) return verdict;
+  TSkinData* main = MainData;
+  if (!main) return verdict;
   const std::wstring lower = LowerAscii(class_name);
-  if (Contains(lower, L"preview") && !Has(MainData->Options(), xoPreview)) verdict = false;
+  if (Contains(lower, L"preview") && !Has(main->Options(), xoPreview)) verdict = false;
   if (lower == L"#32770" && (GetWindowLongPtrW(wnd, GWL_STYLE) & DS_SETFOREGROUND)) verdict = false;
   if (lower == L"tpopupdbtreeview") verdict = false;
-  MainData->DoFormSkin(wnd, class_name, verdict);
+  main->DoFormSkin(wnd, class_name, verdict);
   return verdict;
 }
 
 void TSkinManage::AddVisibleForm(TCustomForm* form) {
   if (form->HandleAllocated() && IsWindowVisible(form->Handle()) &&
       !(GetWindowLongPtrW(form->Handle(), GWL_STYLE) & WS_CHILD))
-    AddForm(form->Handle());
+    AddForm(form->Handle(), skinchildform);
 }
 
 // ---- removal ----
 
 std::vector<TWinSkinForm*> TSkinManage::Forms() {
   if (!shared_) return {};
+  const DWORD me = GetCurrentThreadId();
+  std::vector<TWinSkinForm*> mine;
   TLock lock(shared_->mutex);
-  return shared_->flist;
+  for (TWinSkinForm* f : shared_->flist)
+    if (f->ThreadId() == me) mine.push_back(f);
+  return mine;
+}
+
+int TSkinManage::FormCount() {
+  if (!shared_) return 0;
+  TLock lock(shared_->mutex);
+  return static_cast<int>(shared_->flist.size());
 }
 
 std::vector<TSkinData*> TSkinManage::Dlist() {
@@ -320,22 +426,43 @@ std::vector<TSkinData*> TSkinManage::Dlist() {
   return shared_->dlist;
 }
 
-// Takes a skinner out of the list; true when it was there. Whoever takes it out frees it.
+// Takes a skinner out of the list. Whoever takes it out frees it.
 void TSkinManage::RemoveForm(TWinSkinForm* form) {
+  if (!shared_) return;
   TLock lock(shared_->mutex);
   auto& list = shared_->flist;
   auto it = std::find(list.begin(), list.end(), form);
   if (it != list.end()) list.erase(it);
 }
 
+void TSkinManage::FormGone(TWinSkinForm* form) { RemoveForm(form); }
+
+bool TSkinManage::Listed(TWinSkinForm* form) {
+  if (!shared_) return false;
+  TLock lock(shared_->mutex);
+  return std::find(shared_->flist.begin(), shared_->flist.end(), form) != shared_->flist.end();
+}
+
+// Lets go of one of this thread's windows and repaints it in its own look.
+void TSkinManage::Unskin(TWinSkinForm* f) {
+  const HWND wnd = f->Hwnd;
+  RemoveForm(f);
+  f->UnSubclass();
+  delete f;
+  TWinSkinForm::RePaint(wnd);
+}
+
 void TSkinManage::PurgeForms() {
   if (state == 4 || !shared_) return;
+  const DWORD me = GetCurrentThreadId();
   std::vector<TWinSkinForm*> released;
   {
     TLock lock(shared_->mutex);
     auto& list = shared_->flist;
     for (size_t i = list.size(); i-- > 0;) {
-      if (list[i]->Skinstate == 6 && list[i]->mode == mode) {
+      // Another thread's skinner may still be inside its own WM_NCDESTROY: it is that
+      // thread's to free.
+      if (list[i]->Skinstate == 6 && list[i]->mode == mode && list[i]->ThreadId() == me) {
         released.push_back(list[i]);
         list.erase(list.begin() + static_cast<ptrdiff_t>(i));
       }
@@ -346,18 +473,9 @@ void TSkinManage::PurgeForms() {
 
 bool TSkinManage::DeleteForm(HWND wnd) {
   if (state == 4 || !shared_) return false;
-  TWinSkinForm* f = nullptr;
-  {
-    TLock lock(shared_->mutex);
-    for (TWinSkinForm* x : shared_->flist) {
-      if (x->Hwnd == wnd) {
-        f = x;
-        break;
-      }
-    }
-    if (!f || !f->FForm) return false;
-    shared_->flist.erase(std::find(shared_->flist.begin(), shared_->flist.end(), f));
-  }
+  TWinSkinForm* f = FindForm(wnd);
+  if (!f || !f->FForm) return false;
+  RemoveForm(f);
   f->Skinstate = 4;
   f->UnSubclass();
   delete f;
@@ -366,24 +484,18 @@ bool TSkinManage::DeleteForm(HWND wnd) {
 
 void TSkinManage::DeleteForm2(HWND wnd) {
   if (state == 4 || !shared_) return;
-  TLock lock(shared_->mutex);
-  auto& list = shared_->flist;
-  for (auto it = list.begin(); it != list.end(); ++it) {
-    if ((*it)->Hwnd == wnd) {
-      list.erase(it);
-      return;
-    }
-  }
+  if (TWinSkinForm* f = FindForm(wnd)) RemoveForm(f);
 }
 
 void TSkinManage::DeleteForm3() {
   if (state == 4 || !shared_) return;
+  const DWORD me = GetCurrentThreadId();
   std::vector<TWinSkinForm*> released;
   {
     TLock lock(shared_->mutex);
     auto& list = shared_->flist;
     for (size_t i = list.size(); i-- > 0;) {
-      if (list[i]->Skinstate == 6) {
+      if (list[i]->Skinstate == 6 && list[i]->ThreadId() == me) {
         released.push_back(list[i]);
         list.erase(list.begin() + static_cast<ptrdiff_t>(i));
       }
@@ -392,26 +504,55 @@ void TSkinManage::DeleteForm3() {
   for (TWinSkinForm* f : released) delete f;
 }
 
+void TSkinManage::AskOtherThreads(TSkinData* data, TSkinRequest request, bool wait) {
+  if (!shared_) return;
+  const DWORD me = GetCurrentThreadId();
+  std::vector<HWND> windows;
+  {
+    TLock lock(shared_->mutex);
+    for (TWinSkinForm* f : shared_->flist)
+      if (f->ThreadId() != me && f->mode == mode && (!data || f->fsd == data)) windows.push_back(f->Hwnd);
+  }
+  const auto w = static_cast<WPARAM>(request);
+  for (HWND wnd : windows) {
+    if (!wait) {
+      PostMessageW(wnd, WM_SKINREQUEST, w, kSkinMessageCheck);
+      continue;
+    }
+    // Sent: the skinner has let go when this returns. A thread that is hung is not waited
+    // for without end.
+    DWORD_PTR result = 0;
+    (void)SendMessageTimeoutW(wnd, WM_SKINREQUEST, w, kSkinMessageCheck, SMTO_NORMAL | SMTO_ABORTIFHUNG,
+                              kRequestTimeoutMs, &result);
+  }
+}
+
 void TSkinManage::UnskinAll() {
   active = false;
   if (!shared_) return;
+  // Other threads' windows let go on their threads, before this manager goes.
+  AskOtherThreads(nullptr, TSkinRequest::srUnskin, true);
+  const DWORD me = GetCurrentThreadId();
   for (;;) {
     TWinSkinForm* f = nullptr;
     {
       TLock lock(shared_->mutex);
       auto& list = shared_->flist;
-      // Windows of other threads are theirs to let go; they leave with their windows.
       for (size_t i = list.size(); i-- > 0 && !f;) {
-        if (list[i]->mode == mode && (!IsWindow(list[i]->Hwnd) || OwnThread(list[i]->Hwnd))) {
+        if (list[i]->mode == mode && list[i]->ThreadId() == me) {
           f = list[i];
           list.erase(list.begin() + static_cast<ptrdiff_t>(i));
         }
       }
     }
-    if (!f) return;
+    if (!f) break;
     f->UnSubclass3();
     delete f;
   }
+  // A thread that did not answer keeps its skinner; it must not reach a manager that is gone.
+  TLock lock(shared_->mutex);
+  for (TWinSkinForm* f : shared_->flist)
+    if (f->mode == mode) f->ForgetHost();
 }
 
 void TSkinManage::DropModuleForms(uintptr_t module) {
@@ -427,6 +568,9 @@ void TSkinManage::DropModuleForms(uintptr_t module) {
 
 void TSkinManage::AddPopupMenu(HWND wnd) {
   if (!active || !shared_) return;
+  TForeignAdmission admitting(&shared_->mutex, &shared_->foreign_admissions, GetCurrentThreadId() != gui_thread_,
+                              state);
+  if (admitting.Refused()) return;
   if (SendMessageW(wnd, WM_SKINQUERY, 0, 0) == 1 || HasPopupMenu(wnd)) return;
   TSkinData* data = SelectSkinData(wnd, GetWndClassName(wnd));
   if (!data || data->Empty()) return;
@@ -491,6 +635,8 @@ void TSkinManage::FreePopupMenus() {
     TLock lock(shared_->mutex);
     going.swap(shared_->mlist);
   }
+  // A menu window of another thread cannot be let go from here: its binding stays in the
+  // window's chain, passing messages on, and goes with the window.
   for (auto& m : going) m->UnSubClass();
 }
 
@@ -531,10 +677,29 @@ void TSkinManage::RemoveSkinData(TSkinData* data) {
     TLock lock(shared_->mutex);
     auto& list = shared_->dlist;
     list.erase(std::remove(list.begin(), list.end(), data), list.end());
+    // The original kept pointing at a component that is gone; nobody gains from that.
+    if (MainData == data) MainData = nullptr;
+    for (auto& m : shared_->mlist)
+      if (m->fsd == data) m->fsd = nullptr;
   }
   if (UpdateData == data) UpdateData = nullptr;
-  // The original kept pointing at a component that is gone; nobody gains from that.
-  if (MainData == data) MainData = nullptr;
+  if (!shared_) return;
+  // No thread picks the component from here on; those that picked it already finish first.
+  WaitHandlingSentMessages([&] {
+    TLock lock(shared_->mutex);
+    return shared_->foreign_admissions == 0;
+  });
+  // Every skinner that uses the component lets go of its window before the component goes:
+  // this thread's here, other threads' on their own threads, waited for.
+  for (TWinSkinForm* f : Forms())
+    if (f->fsd == data) Unskin(f);
+  AskOtherThreads(data, TSkinRequest::srUnskin, true);
+}
+
+void TSkinManage::Request(TSkinData* data, int act, int interval_ms, HWND target) {
+  UpdateData = data;
+  if (act == kActionReskinForm) lpara = target;
+  if (act != kActionNone) SetAction(act, interval_ms);
 }
 
 void TSkinManage::SetAction(int act, int interval_ms) {
@@ -559,8 +724,7 @@ void TSkinManage::SetAction(int act, int interval_ms) {
   timer_->SetEnabled(true);
 }
 
-void TSkinManage::DoActionOnlyThisForm() {
-  TSkinData* data = UpdateData;
+void TSkinManage::DoActionOnlyThisForm(TSkinData* data) {
   switch (action) {
     case kActionSkinAll: {
       active = true;
@@ -582,11 +746,8 @@ void TSkinManage::DoActionOnlyThisForm() {
       PurgeForms();
       std::vector<TWinSkinForm*> list = Forms();
       for (auto it = list.rbegin(); it != list.rend(); ++it) {
-        if ((*it)->fsd != data || !OwnThread((*it)->Hwnd)) continue;
-        (*it)->UnSubclass();
-        (*it)->RePaint((*it)->Hwnd);
-        RemoveForm(*it);
-        delete *it;
+        if ((*it)->fsd != data) continue;
+        Unskin(*it);
         break;
       }
       break;
@@ -594,9 +755,13 @@ void TSkinManage::DoActionOnlyThisForm() {
     case kActionSkinChanged: {
       PurgeForms();
       for (TWinSkinForm* f : Forms()) {
-        if (f->fsd != data || !OwnThread(f->Hwnd)) continue;
+        if (f->fsd != data) continue;
         f->DeleteSysbtn();
-        f->InitSkinData();
+        try {
+          f->InitSkinData();
+        } catch (...) {  // the window keeps the skin it has; SkinChange settles its frame
+          DropCurrentException();
+        }
         f->SkinChange();
         break;
       }
@@ -612,9 +777,10 @@ void TSkinManage::DoActionOnlyThisForm() {
 
 void TSkinManage::DoAction(TObject*) {
   timer_->SetEnabled(false);
-  if (!UpdateData) return;
-  if (UpdateData->SkinFormtype() == TSkinFormType::sfOnlyThisForm) {
-    DoActionOnlyThisForm();
+  TSkinData* data = UpdateData;
+  if (!data) return;
+  if (data->SkinFormtype() == TSkinFormType::sfOnlyThisForm) {
+    DoActionOnlyThisForm(data);
   } else {
     switch (action) {
       case kActionSkinAll: {
@@ -639,13 +805,9 @@ void TSkinManage::DoAction(TObject*) {
       case kActionUnskinAll: {
         active = false;
         PurgeForms();
-        for (TWinSkinForm* f : Forms()) {
-          if (!OwnThread(f->Hwnd)) continue;  // windows of other threads let go on their own
-          f->UnSubclass();
-          f->RePaint(f->Hwnd);
-          RemoveForm(f);
-          delete f;
-        }
+        for (TWinSkinForm* f : Forms())
+          if (f->mode == mode) Unskin(f);
+        AskOtherThreads(nullptr, TSkinRequest::srUnskin, false);
         if (mode == 0)
           for (TSkinManage* sub : sublist_) sub->active = false;
         break;
@@ -654,12 +816,19 @@ void TSkinManage::DoAction(TObject*) {
         PurgeForms();
         std::vector<TWinSkinForm*> mine;
         for (TWinSkinForm* f : Forms())
-          if (f->fsd == UpdateData && OwnThread(f->Hwnd)) mine.push_back(f);
+          if (f->fsd == data) mine.push_back(f);
         for (TWinSkinForm* f : mine) {
           f->DeleteSysbtn();
-          f->InitSkinData();
+          try {
+            f->InitSkinData();
+          } catch (...) {  // that window keeps the skin it has; SkinChange settles its frame
+            DropCurrentException();
+          }
         }
-        for (TWinSkinForm* f : mine) f->SkinChange();
+        // The program's handlers may free skinners on the way.
+        for (TWinSkinForm* f : mine)
+          if (Listed(f)) f->SkinChange();
+        AskOtherThreads(data, TSkinRequest::srSkinChanged, false);
         break;
       }
       case kActionFreeReleased:
@@ -671,22 +840,24 @@ void TSkinManage::DoAction(TObject*) {
         f->UnSubclass();
         f->Skinstate = 6;
         PurgeForms();
-        AddForm(lpara);
+        AddForm(lpara, skinchildform);
         return;
       }
       default:
         break;
     }
   }
-  TSkinData* data = UpdateData;
+  // The program's handlers of the actions above may have freed the component: the event
+  // goes only to one that is still registered.
   UpdateData = nullptr;
-  data->DoSkinChanged();
+  const std::vector<TSkinData*> list = Dlist();
+  if (std::find(list.begin(), list.end(), data) != list.end()) data->DoSkinChanged();
 }
 
 void TSkinManage::AssignData(TSkinManage* main) {
   if (main) {
     shared_ = main->shared_;
-    MainData = main->MainData;
+    MainData = main->MainData.load();
     mmgr = main;
     state = 1;
     active = main->active.load();
@@ -707,17 +878,22 @@ void TSkinManage::DeleteSub(TSkinManage* sub) {
 
 // ---- MDI ----
 
+void TSkinManage::SetMDIClient(HWND client, TCustomForm* form) {
+  clienthwnd = client;
+  MDIForm = form;
+}
+
 void TSkinManage::SetMDIMax(bool maximised) {
   if (maximised == MDIMax) return;
   MDIMax = maximised;
-  if (MainData && Has(MainData->Options(), xoMDIChildBorder)) return;
+  if (TSkinData* main = MainData; main && Has(main->Options(), xoMDIChildBorder)) return;
   SetMDIMax2(maximised);
 }
 
 void TSkinManage::SetMDIMax2(bool maximised) {
   MDIMax = maximised;
   for (TWinSkinForm* f : Forms()) {
-    if (f->FormStyle != TSkinFormStyle::sfsMDIChild || !OwnThread(f->Hwnd)) continue;
+    if (f->FormStyle != TSkinFormStyle::sfsMDIChild) continue;
     if (maximised) {
       if (f->crop) f->Uncropwindow();
       f->EnableSysbtn(true);
@@ -740,30 +916,17 @@ void TSkinManage::SetCaption(int) {
 }
 
 int TSkinManage::GetMDIChildNum() {
-  int n = 0;
+  if (!shared_) return 0;
+  TLock lock(shared_->mutex);
+  // Whether a skinner skins an MDI child is settled before it is listed.
+  return static_cast<int>(std::count_if(shared_->flist.begin(), shared_->flist.end(), [](TWinSkinForm* f) {
+    return f->FormStyle == TSkinFormStyle::sfsMDIChild;
+  }));
+}
+
+void TSkinManage::DeleteSysbtn(TSkinData* data) {
   for (TWinSkinForm* f : Forms())
-    if (f->FormStyle == TSkinFormStyle::sfsMDIChild) ++n;
-  return n;
-}
-
-void TSkinManage::DeleteSysbtn() {
-  for (TWinSkinForm* f : Forms())
-    if (f->fsd == UpdateData && OwnThread(f->Hwnd)) f->DeleteSysbtn();
-}
-
-// ---- helpers of the control skinners ----
-
-std::wstring GetWndText(HWND wnd) { return HwndGetText(wnd); }
-
-void CopyBitmap(TBitmap& source, TBitmap& dest) {
-  dest.SetPixelFormat(source.PixelFormat());
-  dest.SetSize(source.Width(), source.Height());
-  source.Draw(dest.DC(), 0, 0);
-}
-
-bool IsDropDownWindow(HWND wnd) {
-  return (GetWindowLongPtrW(wnd, GWL_STYLE) & WS_POPUP) != 0 ||
-         reinterpret_cast<uintptr_t>(GetParent(wnd)) == 0x10014;
+    if (f->fsd == data) f->DeleteSysbtn();
 }
 
 }  // namespace qn

@@ -13,6 +13,9 @@
 
 #include "platform/win/ExtCtrls.h"
 #include "platform/win/Hooks.h"
+#include "skin/data/SkinHost.h"
+#include "skin/data/SkinTypes.h"
+#include "skin/form/FormHost.h"
 
 namespace qn {
 
@@ -20,29 +23,19 @@ class TSkinData;
 class TWinSkinForm;
 class TWinSkinPopMenu;
 class TCustomForm;
+class TBitmap;
 
-// Private messages of the skin engine's windows.
-constexpr UINT WM_SKINSTART = 0x3503;
-constexpr UINT WM_SKINENABLE = 0x3506;
-constexpr UINT WM_SKINTABCLOSE = 0x3507;
-constexpr UINT WM_SKINRECREATED = 0x3517;
-constexpr UINT WM_SKINQUERY = 0x3523;
-constexpr UINT WM_SKINPAINTCLIENT = 0xBC4A;
-constexpr UINT WM_SKINDRAWBORDER = 0xBC4B;
-constexpr LPARAM kSkinMessageCheck = 0x41A2;
-
-// Pending actions of the manager's timer.
-enum TSkinAction : int {
-  kActionNone = 0, kActionSkinAll = 1, kActionUnskinAll = 2, kActionSkinChanged = 3,
-  kActionFreeReleased = 6, kActionReskinForm = 7,
-};
-
-// Form skinners of windows that belong to other GUI threads than the one that runs the
-// manager's timer are attached and detached on their own threads, by the hooks installed
-// there: the timer's actions pass them by (a window can only be subclassed by its own thread).
-// The lists are shared with those threads under one lock, held only while a list is read or
-// changed, never while a skinner works, so that no thread waits for another's window.
-class TSkinManage {
+// Threads. The manager, its timer and the skin-data components belong to the GUI thread (the
+// one that made the manager). Further GUI threads hooked with InstallThread have their windows
+// skinned too, under one rule: a skinner is made, used and freed on its window's thread only.
+// - Each thread walks and frees its own skinners only (Forms(), FindForm, purges).
+// - What the GUI thread's actions ask of another thread's skinners (a skin change, letting
+//   go) is posted to their windows as WM_SKINREQUEST, or sent when it must be done before the
+//   GUI thread goes on (a skin-data component or the manager going).
+// - A skin-data component waits, before it goes, until no other thread is admitting a window.
+// The lists are shared under one lock, held only while a list is read or changed, never while
+// a skinner works or a message is sent, so that no thread waits for another's window.
+class TSkinManage final : public TSkinHost, public TFormHost {
  public:
   // module_mode: a manager of another module (a sub-manager) makes no lists of its own.
   explicit TSkinManage(bool module_mode = false);
@@ -50,19 +43,39 @@ class TSkinManage {
   TSkinManage& operator=(const TSkinManage&) = delete;
   ~TSkinManage();
 
-  void InstallHook();
-  void InstallThread(DWORD thread_id);
-  void UnInstallThread(DWORD thread_id);
-  // Admits a window: true when a form skinner was attached.
-  bool AddForm(HWND wnd);
+  // ---- What the skin-data components ask (TSkinHost) ----
+  void AddSkinData(TSkinData* data) override;
+  void RemoveSkinData(TSkinData* data) override;
+  void InstallHook() override;
+  void InstallThread(DWORD thread_id) override;
+  void UnInstallThread(DWORD thread_id) override;
+  void Request(TSkinData* data, int action, int interval_ms, HWND target) override;
+  int State() const override { return state; }
+  void SetState(int s) override { state = s; }
+  void SetActive(bool on) override { active = on; }
+  bool AddForm(HWND wnd, bool child_forms) override;
+  void DeleteSysbtn(TSkinData* data) override;
+
+  // ---- What the form skinners ask (TFormHost) ----
+  void FormAttached() override { state = 1; }
+  bool HideUntilActivated() const override { return WMSetDraw; }
+  void ShownOnActivation() override { WMSetDraw = false; }
+  void SetMDIClient(HWND client, TCustomForm* form) override;
+  HWND MDIClient() const override { return clienthwnd; }
+  bool MDIMaximised() const override { return MDIMax; }
+  void SetMDIMax(bool maximised) override;
+  void SetMenuType(int type) override { menutype = type; }
+  uintptr_t Mode() const override { return mode; }
+  void FormGone(TWinSkinForm* form) override;
+
+  // Admits a window of the calling thread: true when a form skinner was attached.
+  bool AddForm(HWND wnd) { return AddForm(wnd, skinchildform); }
   // A destroyed window of another thread: its skinner, if it has a form object, goes.
   bool DeleteForm(HWND wnd);
   // A form skinner that goes by itself leaves the list (it is not freed here).
   void DeleteForm2(HWND wnd);
-  // Frees every released form skinner (state 6), whatever its mode.
+  // Frees the calling thread's released form skinners (state 6), whatever their mode.
   void DeleteForm3();
-  void AddSkinData(TSkinData* data);
-  void RemoveSkinData(TSkinData* data);
   // Records the action and starts the timer; before anything has started only switches
   // the manager on (1) or off (2).
   void SetAction(int action, int interval_ms);
@@ -74,19 +87,21 @@ class TSkinManage {
   void SetHMenu(HMENU menu);
   TBitmap* GetMenuBg(HMENU menu);
   void UpdateSkinMenu(void*) {}
-  // MDI bookkeeping.
-  void SetMDIMax(bool maximised);
+  // MDI bookkeeping (the calling thread's MDI children).
   void SetMDIMax2(bool maximised);
   void SetCaption(int);
   int GetMDIChildNum();
-  void DeleteSysbtn();
   int initsb(HWND) { return 0; }
   int Uninitsb(HWND) { return 0; }
 
+  // The calling thread's skinner of the window, or null.
   TWinSkinForm* FindForm(HWND wnd);
   bool HasPopupMenu(HWND wnd);
-  // Copies of the lists, for walks that call into skinners without holding the lock.
+  // The calling thread's skinners, in registration order: this thread alone frees them, so
+  // they stay valid while it walks them.
   std::vector<TWinSkinForm*> Forms();
+  // Skinners of every thread, registered now.
+  int FormCount();
   std::vector<TSkinData*> Dlist();
   int PopupCount();
   bool HookInstalled() const { return hook_.Installed(); }
@@ -95,6 +110,7 @@ class TSkinManage {
   // Runs the pending action now instead of at the timer's tick.
   void RunPendingAction() { DoAction(nullptr); }
   int TimerInterval() const { return timer_->Interval(); }
+  DWORD GuiThread() const { return gui_thread_; }
 
   std::atomic<bool> active{false};
   std::atomic<bool> skinchildform{false};
@@ -104,11 +120,12 @@ class TSkinManage {
   std::atomic<bool> MDIMax{false};
   std::atomic<bool> WMSetDraw{false};
   std::atomic<int> action{kActionNone};
+  // The GUI thread's own: requests come from its skin-data components.
   TSkinData* UpdateData = nullptr;
-  TSkinData* MainData = nullptr;
+  std::atomic<TSkinData*> MainData{nullptr};
   uintptr_t mode = 0;
   HWND lpara = nullptr;
-  HWND clienthwnd = nullptr;
+  std::atomic<HWND> clienthwnd{nullptr};
   TCustomForm* MDIForm = nullptr;
   TSkinManage* mmgr = nullptr;
 
@@ -117,7 +134,7 @@ class TSkinManage {
   bool OnHook(int code, WPARAM wparam, LPARAM lparam, LRESULT& result);
   bool OnThreadHook(int code, WPARAM wparam, LPARAM lparam, LRESULT& result);
   void DoAction(TObject* sender);
-  void DoActionOnlyThisForm();
+  void DoActionOnlyThisForm(TSkinData* data);
   void AddPopupMenu(HWND wnd);
   bool DeletePopupMenu(HWND wnd);
   TSkinData* SelectSkinData(HWND wnd, const std::wstring& class_name);
@@ -127,6 +144,11 @@ class TSkinManage {
   void PurgeForms();
   void UnskinAll();
   void RemoveForm(TWinSkinForm* form);
+  bool Listed(TWinSkinForm* form);
+  void Unskin(TWinSkinForm* form);
+  // Asks every skinner of another thread that `data` uses (null: every one of this mode) for
+  // `request`: posted, or sent and waited for.
+  void AskOtherThreads(TSkinData* data, TSkinRequest request, bool wait);
   void FreePopupMenus();
   void DropModuleForms(uintptr_t module);
   bool OwnThread(HWND wnd) const;
@@ -143,14 +165,9 @@ TSkinManage* SkinManager();
 TSkinManage* CreateSkinManager();
 void FreeSkinManager();
 
-// Helpers of the control skinners.
-std::wstring GetWndText(HWND wnd);
-class TBitmap;
-void CopyBitmap(TBitmap& source, TBitmap& dest);
-bool IsDropDownWindow(HWND wnd);
-// Whether the system is of the NT family (set when the unit starts), and whether its major
-// version differs from 6.
-bool IsNT();
-bool NotVersion6();
+// Registers the skin-data component (and the skin store) with the form reader, lets the
+// components make the manager, and routes the package reader's messages to a message box.
+// A program calls it once before it reads a form that holds a skin.
+void RegisterSkinClasses();
 
 }  // namespace qn

@@ -11,6 +11,7 @@
 #include "app/Unit1.h"
 #include "skin/data/WinSkinData.h"
 #include "skin/manager/WinSkinDlg.h"
+#include "platform/win/GdiObjects.h"
 #include "platform/win/Shell.h"
 #include "platform/win/WinUtil.h"
 
@@ -328,6 +329,26 @@ TEST_F(AppTest, EachLinkOpensItsPageWithTheVersionAppended) {
   about("Label4");  // the e-mail line has no link
   EXPECT_TRUE(urls.empty());
   EXPECT_TRUE(boxes.empty());
+}
+
+// A long session paints the window over and over: a thousand paints of the whole of it, frame
+// and children, leave no GDI or USER object behind, delete nothing still selected (Windows
+// would refuse and leak it) and have no release refused.
+TEST_F(AppTest, AThousandRepaintsLeaveNothingBehind) {
+  Start();
+  HWND wnd = form->Handle();
+  auto repaint = [wnd] {
+    RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  };
+  repaint();  // what the first paint makes and keeps
+  Application->ProcessMessages();
+  const int gdi = LiveGdiHandles(), user = LiveUserHandles(), failed = FailedReleases(), selected = SelectedDeletes();
+  for (int i = 0; i < 1000; ++i) repaint();
+  Application->ProcessMessages();
+  EXPECT_EQ(LiveGdiHandles(), gdi);
+  EXPECT_EQ(LiveUserHandles(), user);
+  EXPECT_EQ(FailedReleases(), failed);
+  EXPECT_EQ(SelectedDeletes(), selected);
 }
 
 TEST_F(AppTest, DataFileExistsWhileRunningAndIsGoneAfterClose) {

@@ -1,7 +1,7 @@
 #include "tools/contactsheet/Preview.h"
 
 #include "platform/win/Blit.h"
-#include "skin/form/SkinDraw.h"
+#include "skin/draw/SkinDraw.h"
 
 namespace qn::sheet {
 

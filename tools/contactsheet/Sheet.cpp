@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "platform/win/Blit.h"
-#include "skin/form/SkinDraw.h"
+#include "skin/draw/SkinDraw.h"
 #include "tools/contactsheet/Preview.h"
 
 namespace qn::sheet {

@@ -192,5 +192,31 @@ TEST_F(ControlsTest, WindowProcCanBeReplacedAndTheOldOneCalled) {
   EXPECT_EQ(edit->Text(), L"changed");
 }
 
+// The control atom is a global atom, which outlives the process: the program lets go of it at
+// its end, and it goes once the last window carrying it has gone.
+TEST(ControlAtomTest, GoesWhenTheProgramIsDoneAndItsLastWindowIsGone) {
+  InitApplication();
+  RegisterControlClasses();
+  auto* form = new TForm(Application);
+  HWND wnd = form->Handle();
+  const ATOM atom = ControlAtom();
+  wchar_t name[64] = {};
+  ASSERT_GT(GlobalGetAtomNameW(atom, name, 64), 0u);
+  EXPECT_EQ(std::wstring(name).rfind(L"ControlOfs", 0), 0u);
+  EXPECT_EQ(GlobalFindAtomW(name), atom);
+  EXPECT_EQ(GetPropW(wnd, MAKEINTATOM(atom)), form);
+
+  ReleaseControlAtom();
+  EXPECT_EQ(GlobalFindAtomW(name), atom) << "a window still carries it";
+  EXPECT_EQ(FindControl(wnd), form);
+  DoneApplication();
+  EXPECT_EQ(GlobalFindAtomW(name), 0) << "left behind in the system's table";
+
+  // Used again, it is made again under its name.
+  wchar_t again[64] = {};
+  ASSERT_GT(GlobalGetAtomNameW(ControlAtom(), again, 64), 0u);
+  EXPECT_STREQ(again, name);
+}
+
 }  // namespace
 }  // namespace qn

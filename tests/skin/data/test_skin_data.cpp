@@ -137,7 +137,7 @@ TEST_F(SkinDataTest, StoredSkinLoadsWhileTheFormIsReadAndStartsTheManager) {
   EXPECT_FALSE(d->Empty());
   EXPECT_TRUE(d->Active());
   EXPECT_EQ(d->Data().Bytes(), package);
-  EXPECT_EQ(d->skin.border[skin::kBorderTop]->Map.Width(), 205);
+  EXPECT_EQ(d->Skin()->border[skin::kBorderTop]->Map.Width(), 205);
   EXPECT_TRUE(boxes.empty());
   TSkinManage* m = SkinManager();
   ASSERT_NE(m, nullptr);

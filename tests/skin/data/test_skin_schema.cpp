@@ -2,7 +2,7 @@
 
 #include "platform/win/GdiObjects.h"
 #include "skin/data/SkinSchema.h"
-#include "skin/form/SkinDraw.h"
+#include "skin/draw/SkinDraw.h"
 #include "tests/skin/data/SkinFixture.h"
 
 namespace qn {

@@ -8,7 +8,7 @@
 #include "platform/core/BmpFile.h"
 #include "platform/core/TextConv.h"
 #include "platform/win/WinUtil.h"
-#include "skin/form/SkinDraw.h"
+#include "skin/draw/SkinDraw.h"
 #include "skin/manager/WinSkinDlg.h"
 
 namespace qn::test {
@@ -63,7 +63,7 @@ void FormTest::Activate(HWND wnd, TWinSkinForm* skinner) {
 }
 
 TWinSkinForm* FormTest::Attach(TCustomForm* form) {
-  auto* sf = new TWinSkinForm(form);
+  auto* sf = new TWinSkinForm(form, SkinManager());
   sf->Hwnd = form->Handle();
   sf->mode = 0;
   sf->formclass = GetWndClassName(sf->Hwnd);
@@ -74,7 +74,7 @@ TWinSkinForm* FormTest::Attach(TCustomForm* form) {
 }
 
 TWinSkinForm* FormTest::AttachWindow(HWND wnd) {
-  auto* sf = new TWinSkinForm(nullptr);
+  auto* sf = new TWinSkinForm(nullptr, SkinManager());
   sf->Hwnd = wnd;
   sf->formclass = GetWndClassName(wnd);
   sf->InitDlg(data);

@@ -11,7 +11,7 @@
 #include "platform/win/Forms.h"
 #include "skin/data/WinSkinData.h"
 #include "skin/form/WinSkinForm.h"
-#include "tests/skin/form/Pictures.h"
+#include "tests/skin/draw/Pictures.h"
 
 namespace qn::test {
 

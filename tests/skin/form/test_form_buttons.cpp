@@ -85,6 +85,13 @@ TEST_F(FormTest, CaptionButtonsShowHotAndPressedFramesAndDoTheirWork) {
   SendMessageW(wnd, WM_NCMOUSEMOVE, HTCAPTION, At(wnd, 100, 12));
   EXPECT_EQ(sf->ActiveBtn, nullptr);
   EXPECT_TRUE(ButtonShows(ButtonPixels(wnd), close->bounds, *close->data, 1));
+  SendMessageW(wnd, WM_NCLBUTTONUP, HTCAPTION, At(wnd, 100, 12));
+  MSG queued;
+  EXPECT_FALSE(PeekMessageW(&queued, wnd, WM_SYSCOMMAND, WM_SYSCOMMAND, PM_NOREMOVE));
+  Application->ProcessMessages();
+  EXPECT_EQ(f->closes, 1);
+  // And let go on the button after leaving it: the press was given up when the mouse left.
+  SendMessageW(wnd, WM_NCLBUTTONUP, HTCAPTION, Centre(wnd, close->bounds));
   Application->ProcessMessages();
   EXPECT_EQ(f->closes, 1);
 }
@@ -106,7 +113,10 @@ TEST_F(FormTest, TheHelpButtonOfTheBuiltInSkinIsShownButDoesNotReact) {
   EXPECT_EQ(help->state, 1);
   SendMessageW(wnd, WM_NCLBUTTONUP, HTNOWHERE, Centre(wnd, help->bounds));
   EXPECT_TRUE(ButtonShows(ButtonPixels(wnd), help->bounds, *help->data, 1));
+  // A click of a button of an action the skinner does not know posts that action to the
+  // program; a context-help button would post its system command.
   MSG m;
+  EXPECT_FALSE(PeekMessageW(&m, wnd, WM_SKINBUTTONACTION, WM_SKINBUTTONACTION, PM_NOREMOVE));
   EXPECT_FALSE(PeekMessageW(&m, wnd, WM_SYSCOMMAND, WM_SYSCOMMAND, PM_NOREMOVE));
   // Without minimise and maximise boxes the maximise button, which shares its place, is gone.
   EXPECT_EQ(Button(sf, 1), nullptr);

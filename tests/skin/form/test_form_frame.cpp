@@ -8,7 +8,7 @@
 #include <functional>
 
 #include "platform/win/WinUtil.h"
-#include "skin/form/SkinDraw.h"
+#include "skin/draw/SkinDraw.h"
 #include "skin/manager/WinSkinDlg.h"
 #include "tests/skin/form/FormFixture.h"
 
@@ -42,7 +42,7 @@ TEST_F(FormTest, FrameIsPaintedFromTheSkinImagesActiveAndInactive) {
   SaveShot(f->Handle(), "frame_active");
 
   Rows px = WindowPixels(f->Handle());
-  EXPECT_TRUE(FrameMatchesSkin(px, data->skin, true, sf->bw, {close->bounds}));
+  EXPECT_TRUE(FrameMatchesSkin(px, (*data->Skin()), true, sf->bw, {close->bounds}));
   EXPECT_TRUE(ButtonShows(px, close->bounds, *close->data, 1));
 
   // Another window activated: every border shows its second frame, the button its fourth.
@@ -51,7 +51,7 @@ TEST_F(FormTest, FrameIsPaintedFromTheSkinImagesActiveAndInactive) {
   (void)other;
   SaveShot(f->Handle(), "frame_inactive");
   px = WindowPixels(f->Handle());
-  EXPECT_TRUE(FrameMatchesSkin(px, data->skin, false, sf->bw, {close->bounds}));
+  EXPECT_TRUE(FrameMatchesSkin(px, (*data->Skin()), false, sf->bw, {close->bounds}));
   EXPECT_TRUE(ButtonShows(px, close->bounds, *close->data, 4));
 }
 
@@ -204,7 +204,7 @@ TEST_F(FormTest, ADialogIsWidenedToItsTitleAndItsControlsMoveToTheMiddle) {
   EXPECT_EQ(sf->FormBorder, TSkinFormBorder::sbsDialog);
   SaveShot(dlg.wnd, "dialog_widened");
   // What the title needs: the caption text's left shift, the text with its spaces, the clip.
-  const TDataSkinTitle& t = *data->skin.Title;
+  const TDataSkinTitle& t = *(*data->Skin()).Title;
   const int needed = t.r.Left + TSystemCaptionFont().Width(L"  " + title + L" ") + t.backleft + t.backright + t.r.Right;
   const int plain = client.cx + sf->bw.left + sf->bw.right;
   ASSERT_GT(needed, plain);
@@ -224,7 +224,7 @@ TEST_F(FormTest, ADialogIsWidenedToItsTitleAndItsControlsMoveToTheMiddle) {
   }
   // Its background is the skin's.
   const Rows px = WindowPixels(dlg.wnd);
-  const TColor face = ColorToRGB(data->skin.Colors[skin::kcButtonFace]);
+  const TColor face = ColorToRGB((*data->Skin()).Colors[skin::kcButtonFace]);
   EXPECT_EQ(px[size_t(sf->bw.top + 2)][size_t(sf->bw.left + 2)], TColor(face));
   sf->UnSubclass();
   delete sf;
@@ -296,7 +296,7 @@ TEST_F(FormTest, AMessageBoxIsSkinnedAndWidenedToItsTitle) {
   g_watch = nullptr;
   EXPECT_EQ(answer, IDOK);
   ASSERT_TRUE(watch.skinned);
-  const TDataSkinTitle& t = *data->skin.Title;
+  const TDataSkinTitle& t = *(*data->Skin()).Title;
   const int needed = t.r.Left + TSystemCaptionFont().Width(L"  " + title + L" ") + t.backleft + t.backright + t.r.Right;
   const int plain = watch.client.cx + watch.bw.left + watch.bw.right;
   EXPECT_EQ(watch.fitted.cx, std::max(plain, needed));
@@ -311,20 +311,22 @@ TEST_F(FormTest, CaptionTextIsPlacedByTheSkinsAlignment) {
   // end; the close button (19 from the right edge) the only right-aligned button.
   const std::wstring caption = L"青囊珍藏";
   const int tw = TSystemCaptionFont().Width(L"  " + caption + L" ");
-  TDataSkinTitle& title = *data->skin.Title;
+  TDataSkinTitle& title = *(*data->Skin()).Title;
   for (bool rtl : {false, true}) {
     TTestForm* f = MakeForm(360, 120, TFormBorderStyle::bsSingle, kSysOnly, caption);
     if (rtl) SetWindowLongPtrW(f->Handle(), GWL_EXSTYLE, GetWindowLongPtrW(f->Handle(), GWL_EXSTYLE) | WS_EX_LEFTSCROLLBAR);
     TWinSkinForm* sf = Attach(f);
-    const int W = WindowRect0(f->Handle()).right;
-    const int left = sf->bw.left, rw = W - sf->bw.left - sf->bw.right;
+    // The title runs 360 pixels between the 4-pixel side borders. Right to left, the text keeps
+    // clear of the close button (19) and moves 10 further right.
+    ASSERT_EQ(sf->bw.left, 4);
+    ASSERT_EQ(WindowRect0(f->Handle()).right, 368);
     struct Case {
       int alignment;
       int text_left;  // where the text starts, from the window's left edge
     } cases[] = {
-        {0, rtl ? left + rw - 19 - tw + 10 : left + 26},
-        {1, rtl ? left + (rw - tw - 19) / 2 + 10 : left + (rw - tw) / 2},
-        {2, rtl ? left + 26 + 10 : left + rw - 64 - tw},
+        {0, rtl ? 4 + 360 - 19 - tw + 10 : 4 + 26},
+        {1, rtl ? 4 + (360 - 19 - tw) / 2 + 10 : 4 + (360 - tw) / 2},
+        {2, rtl ? 4 + 26 + 10 : 4 + 360 - 64 - tw},
     };
     for (const Case& c : cases) {
       SCOPED_TRACE(testing::Message() << (rtl ? "right-to-left" : "left-to-right") << ", alignment " << c.alignment);
@@ -341,7 +343,7 @@ TEST_F(FormTest, CaptionTextIsPlacedByTheSkinsAlignment) {
       EXPECT_GT(white, 20);
       std::vector<RECT> skip = ButtonBounds(sf);
       skip.push_back(sf->FTitleRect);
-      EXPECT_TRUE(FrameMatchesSkin(px, data->skin, true, sf->bw, skip));
+      EXPECT_TRUE(FrameMatchesSkin(px, (*data->Skin()), true, sf->bw, skip));
     }
     title.Aligment = 0;
     f->Free();
@@ -366,7 +368,7 @@ TEST_F(FormTest, ALongCaptionIsCutBeforeTheClipOrTheButtons) {
     // Nothing of the text lies past its end.
     std::vector<RECT> skip = ButtonBounds(sf);
     skip.push_back(sf->FTitleRect);
-    EXPECT_TRUE(FrameMatchesSkin(WindowPixels(f->Handle()), data->skin, true, sf->bw, skip));
+    EXPECT_TRUE(FrameMatchesSkin(WindowPixels(f->Handle()), (*data->Skin()), true, sf->bw, skip));
     f->Free();
   }
 }
@@ -397,7 +399,7 @@ TEST_F(FormTest, ANewCaptionIsDrawnInTheSkinnedTitle) {
               TSystemCaptionFont().Width(L"  " + text + L" "));
     std::vector<RECT> skip = ButtonBounds(c.skinner);
     skip.push_back(c.skinner->FTitleRect);
-    EXPECT_TRUE(FrameMatchesSkin(WindowPixels(c.wnd), data->skin, c.wnd == GetForegroundWindow(), c.skinner->bw, skip));
+    EXPECT_TRUE(FrameMatchesSkin(WindowPixels(c.wnd), (*data->Skin()), c.wnd == GetForegroundWindow(), c.skinner->bw, skip));
   }
   sd->UnSubclass();
   delete sd;
@@ -482,7 +484,12 @@ TEST_F(FormTest, ASkinChangeRepaintsAndRefitsTheFrameAndCutsJadesCorners) {
   TTestForm* f = MakeForm(360, 220, TFormBorderStyle::bsSizeable, kAllBoxes, L"青囊珍藏");
   TWinSkinForm* sf = Attach(f);
   HWND wnd = f->Handle();
-  for (const char* name : {"ink", "jade", "builtin"}) {
+  // Each skin's frame widths, read off its border images: left, title, right, bottom.
+  const struct {
+    const char* name;
+    RECT bw;
+  } skins[] = {{"ink", {3, 28, 3, 3}}, {"jade", {5, 30, 5, 5}}, {"builtin", {4, 25, 4, 4}}};
+  for (const auto& [name, want] : skins) {
     SCOPED_TRACE(name);
     data->LoadFromFile(SkinFile(name));
     ASSERT_FALSE(data->Empty());
@@ -491,11 +498,6 @@ TEST_F(FormTest, ASkinChangeRepaintsAndRefitsTheFrameAndCutsJadesCorners) {
     sf->InitSkinData();
     sf->SkinChange();
     ASSERT_TRUE(Pump([&] { return !GetUpdateRect(wnd, nullptr, FALSE); }));
-    auto& b = data->skin.border;
-    const RECT want{b[skin::kBorderLeft]->Map.Width() / std::max(1, int(b[skin::kBorderLeft]->frame)),
-                    b[skin::kBorderTop]->Map.Height() / std::max(1, int(b[skin::kBorderTop]->frame)),
-                    b[skin::kBorderRight]->Map.Width() / std::max(1, int(b[skin::kBorderRight]->frame)),
-                    b[skin::kBorderBottom]->Map.Height() / std::max(1, int(b[skin::kBorderBottom]->frame))};
     EXPECT_TRUE(EqualRect(&sf->bw, &want));
     EXPECT_EQ(ClientSize(wnd).cx, 360);
     EXPECT_EQ(ClientSize(wnd).cy, 220);
@@ -504,12 +506,12 @@ TEST_F(FormTest, ASkinChangeRepaintsAndRefitsTheFrameAndCutsJadesCorners) {
     SaveShot(wnd, (std::string("skin_") + name).c_str());
     // The form takes the skin's button face.
     const Rows px = WindowPixels(wnd);
-    EXPECT_EQ(px[size_t(want.top + 100)][size_t(want.left + 100)], TColor(ColorToRGB(data->skin.Colors[skin::kcButtonFace])));
+    EXPECT_EQ(px[size_t(want.top + 100)][size_t(want.left + 100)], TColor(ColorToRGB((*data->Skin()).Colors[skin::kcButtonFace])));
     std::vector<RECT> skip = ButtonBounds(sf);
     skip.push_back(RECT{sf->ctr.left, 0, sf->ctr.right, sf->bw.top});  // caption text and its backing
-    EXPECT_TRUE(FrameMatchesSkin(WindowPixels(wnd), data->skin, true, sf->bw, skip));
+    EXPECT_TRUE(FrameMatchesSkin(WindowPixels(wnd), (*data->Skin()), true, sf->bw, skip));
     int cut = 0;
-    EXPECT_TRUE(ShapeFollowsTheSkin(wnd, data->skin, sf->bw, cut));
+    EXPECT_TRUE(ShapeFollowsTheSkin(wnd, (*data->Skin()), sf->bw, cut));
     if (std::strcmp(name, "jade") == 0) {
       EXPECT_GT(cut, 0);  // its rounded corners
     }

@@ -11,7 +11,7 @@
 #include "platform/win/StdCtrls.h"
 #include "platform/win/Subclass.h"
 #include "skin/data/WinSkinData.h"
-#include "skin/form/SkinDraw.h"
+#include "skin/draw/SkinDraw.h"
 #include "skin/form/WinSkinForm.h"
 #include "skin/manager/WinSkinDlg.h"
 

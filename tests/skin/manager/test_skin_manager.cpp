@@ -14,9 +14,13 @@
 #include "skin/data/WinSkinData.h"
 #include "skin/form/WinSkinForm.h"
 #include "skin/manager/WinSkinDlg.h"
+#include "tests/skin/form/FormFixture.h"
 
 namespace qn {
 namespace {
+
+using test::FrameMatchesSkin;
+using test::WindowPixels;
 
 std::vector<uint8_t> ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -90,6 +94,28 @@ class SkinManagerTest : public ::testing::Test {
     for (HWND w : plains) DestroyWindow(w);
     DoneApplication();
     FreeSkinManager();
+    for (void* p : clobbered) ::operator delete(p);
+    EXPECT_EQ(TWinSkinForm::ThreadFaults(), 0) << "a skinner was used from another thread than its window's";
+  }
+  // Writes over the block an object of `size` bytes just left, so that a later use of the freed
+  // object reads nonsense and fails at once, instead of the old values the heap leaves there.
+  void Clobber(size_t size) {
+    void* p = ::operator new(size);
+    std::memset(p, 0xCD, size);
+    clobbered.push_back(p);
+  }
+  // Shows the main form and waits until it is skinned and running.
+  TWinSkinForm* ShowMain() {
+    main->Show();
+    EXPECT_TRUE(Pump([&] { auto* f = m->FindForm(main->Handle()); return f && f->Skinstate == 1; }));
+    return m->FindForm(main->Handle());
+  }
+  // A plain window of ours, shown and so admitted through the hook.
+  HWND ShownPlain() {
+    HWND w = Plain(L"QnPlain");
+    ShowWindow(w, SW_SHOW);
+    EXPECT_TRUE(Pump([&] { auto* f = m->FindForm(w); return f && f->Skinstate == 1; }));
+    return w;
   }
   HWND Plain(const wchar_t* cls, DWORD style = WS_OVERLAPPEDWINDOW, int w = 200, int h = 120,
              HINSTANCE inst = GetModuleHandleW(nullptr)) {
@@ -103,6 +129,7 @@ class SkinManagerTest : public ::testing::Test {
   TSkinData* data = nullptr;
   TSkinManage* m = nullptr;
   std::vector<HWND> plains;
+  std::vector<void*> clobbered;
 };
 
 TEST_F(SkinManagerTest, TheFirstActivationStartsTheManagerAndSkinsTheWindow) {
@@ -319,6 +346,274 @@ TEST_F(SkinManagerTest, FreeingTheManagerUnhooksAndGivesEveryWindowBack) {
   EXPECT_LT(LiveUserHandles(), hooks);  // the hook went
   // The component outlives the manager and lets go of it quietly.
   data->SetActive(false);
+}
+
+// ---- Lifetimes ----
+
+// The parts of the title bar that are not the border images: caption buttons and text.
+std::vector<RECT> ButtonsAndTitle(TWinSkinForm* f) {
+  std::vector<RECT> places{f->FTitleRect};
+  for (const auto& b : f->SysBtn) places.push_back(b->bounds);
+  return places;
+}
+
+// Paints the window's frame black, then asks for it again: what the skinner paints shows.
+void RepaintFrameFromBlack(HWND wnd) {
+  {
+    TWindowDC dc(wnd, true);
+    const RECT r = test::WindowRect0(wnd);
+    PatBlt(dc.Get(), 0, 0, r.right, r.bottom, BLACKNESS);
+  }
+  RedrawWindow(wnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+}
+
+TEST_F(SkinManagerTest, FreeingTheSkinDataFirstLetsEveryWindowGoBeforeItGoes) {
+  ShowMain();
+  HWND plain = ShownPlain();
+  ASSERT_EQ(m->FormCount(), 2);
+  // The component goes while its form stays, its windows open and active, their timers on.
+  delete data;
+  Clobber(sizeof(TSkinData));
+  data = nullptr;
+  EXPECT_EQ(m->FormCount(), 0);
+  EXPECT_TRUE(m->Dlist().empty());
+  EXPECT_EQ(m->MainData, nullptr);
+  for (HWND w : {main->Handle(), plain}) EXPECT_NE(SendMessageW(w, WM_SKINQUERY, 0, 0), 1);
+  // Painted, activated and left to the timers: nothing reaches the component that went.
+  for (HWND w : {plain, main->Handle()}) {
+    RedrawWindow(w, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    SetForegroundWindow(w);
+    Pump([&] { return GetForegroundWindow() == w; });
+  }
+  Application->PumpUntil([] { return false; }, 700);
+  EXPECT_EQ(m->FormCount(), 0);  // and nothing new is skinned without a component
+}
+
+TEST_F(SkinManagerTest, ASkinLoadedLaterReachesTheWindowsAtTheTimersTick) {
+  TWinSkinForm* f = ShowMain();
+  ASSERT_NE(f, nullptr);
+  HWND plain = ShownPlain();
+  const std::shared_ptr<TSkinObjects> before = f->SkinObjects();
+  data->LoadFromFile(Utf8ToWide(std::string(QN_SKIN_DIR) + "/ink.skn"));
+  ASSERT_FALSE(data->Empty());
+  EXPECT_EQ(m->action, kActionSkinChanged);
+  EXPECT_TRUE(m->TimerEnabled());
+  // Until then the windows paint with the skin they have, whole.
+  EXPECT_EQ(f->SkinObjects(), before);
+  ASSERT_TRUE(Pump([&] { return main->changes == 1; }));
+  for (HWND w : {main->Handle(), plain}) {
+    TWinSkinForm* s = m->FindForm(w);
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->SkinObjects(), data->Skin());
+    EXPECT_EQ(s->Skinstate, 1);
+  }
+  SetForegroundWindow(main->Handle());
+  ASSERT_TRUE(Pump([&] { return GetForegroundWindow() == main->Handle() && f->FWindowActive; }));
+  RepaintFrameFromBlack(main->Handle());
+  EXPECT_TRUE(FrameMatchesSkin(WindowPixels(main->Handle()), *data->Skin(), true, f->bw, ButtonsAndTitle(f)));
+}
+
+TEST_F(SkinManagerTest, ASkinFileThatFailsToLoadLeavesTheWindowsInThePreviousSkin) {
+  TWinSkinForm* f = ShowMain();
+  ASSERT_NE(f, nullptr);
+  const std::shared_ptr<TSkinObjects> before = data->Skin();
+  const RECT bw = f->bw;
+  // The first bytes of a skin package: not an archive.
+  wchar_t temp[MAX_PATH];
+  ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+  const std::wstring path = std::wstring(temp) + L"qn-damaged-head.skn";
+  {
+    std::vector<uint8_t> bytes = ReadFile(std::string(QN_SKIN_DIR) + "/ink.skn");
+    ASSERT_GT(bytes.size(), 64u);
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), 64, &written, nullptr);
+    CloseHandle(file);
+    ASSERT_EQ(written, 64u);
+  }
+  data->LoadFromFile(path);
+  DeleteFileW(path.c_str());
+  EXPECT_TRUE(data->Empty());
+  EXPECT_EQ(data->Skin(), before);
+  ASSERT_TRUE(Pump([&] { return main->changes == 1; }));  // the skin change ran all the same
+  ASSERT_EQ(m->FindForm(main->Handle()), f);
+  EXPECT_EQ(f->SkinObjects(), before);
+  EXPECT_EQ(f->bw.top, bw.top);
+  EXPECT_FALSE(f->SysBtn.empty());
+  // The window still shows a whole frame of the skin it had, caption buttons included.
+  RepaintFrameFromBlack(main->Handle());
+  EXPECT_TRUE(FrameMatchesSkin(WindowPixels(main->Handle()), *before, f->FWindowActive, f->bw, ButtonsAndTitle(f)));
+  TWinSysButton* close = nullptr;
+  for (const auto& b : f->SysBtn)
+    if (b->visible && b->Definition() && b->Definition()->Action == 0) close = b.get();
+  ASSERT_NE(close, nullptr);
+  EXPECT_TRUE(test::ButtonShows(WindowPixels(main->Handle()), close->bounds, *close->Definition(), 1));
+  // A new window is not skinned by an empty component.
+  HWND plain = Plain(L"QnPlain");
+  ShowWindow(plain, SW_SHOW);
+  Application->PumpUntil([] { return false; }, 300);
+  EXPECT_EQ(m->FindForm(plain), nullptr);
+}
+
+TEST_F(SkinManagerTest, AComponentFreedByTheProgramDuringAnActionIsNotToldTheActionEnded) {
+  ShowMain();
+  data->LoadFromFile(Utf8ToWide(std::string(QN_SKIN_DIR) + "/jade.skn"));
+  bool freed = false;
+  struct TKiller {
+    TSkinData** data;
+    std::function<void()> clobber;
+    bool* freed;
+    void AfterSkin(TObject*, HWND, const std::wstring&) {
+      if (*freed) return;
+      *freed = true;
+      delete *data;
+      *data = nullptr;
+      clobber();
+    }
+  } killer{&data, [&] { Clobber(sizeof(TSkinData)); }, &freed};
+  data->OnAfterSkinForm = TSkinFormEvent::Bind<&TKiller::AfterSkin>(&killer);
+  ASSERT_TRUE(Pump([&] { return freed && !m->TimerEnabled(); }));
+  Application->PumpUntil([] { return false; }, 300);
+  EXPECT_EQ(main->changes, 0);
+  EXPECT_EQ(m->UpdateData, nullptr);
+  EXPECT_EQ(m->FormCount(), 0);
+}
+
+TEST_F(SkinManagerTest, ReleasedSkinnersArePurgedAtTheNextAdmission) {
+  m->state = 1;
+  HWND a = Plain(L"QnPlain");
+  ASSERT_TRUE(m->AddForm(a));
+  TWinSkinForm* released = m->FindForm(a);
+  DestroyWindow(a);
+  plains.erase(std::find(plains.begin(), plains.end(), a));
+  // Released at its window's end, it waits in the list for the next purge.
+  ASSERT_EQ(m->Forms().size(), 1u);
+  EXPECT_EQ(m->Forms()[0], released);
+  EXPECT_EQ(released->Skinstate, 6);
+  HWND b = Plain(L"QnPlain");
+  ASSERT_TRUE(m->AddForm(b));
+  ASSERT_EQ(m->Forms().size(), 1u);
+  EXPECT_EQ(m->Forms()[0]->Hwnd, b);
+}
+
+TEST_F(SkinManagerTest, AWindowIsAdmittedOnlyByItsOwnThread) {
+  m->state = 1;
+  std::atomic<HWND> foreign{nullptr};
+  std::atomic<bool> done{false}, admitted{false};
+  std::thread other([&] {
+    MSG msg;
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    HWND w = MakePlain(L"QnThreadWindow");
+    foreign = w;
+    while (!done) {
+      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+      Sleep(1);
+    }
+    // On its own thread it is admitted, once and for all.
+    admitted = m->AddForm(w);
+    DestroyWindow(w);
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+  });
+  while (!foreign) Sleep(1);
+  // Another thread cannot bind itself to the window: nothing is listed that would block a
+  // later try.
+  EXPECT_FALSE(m->AddForm(foreign));
+  EXPECT_EQ(m->FormCount(), 0);
+  done = true;
+  other.join();
+  EXPECT_TRUE(admitted);
+  EXPECT_EQ(m->FormCount(), 0);  // freed at its window's end on its thread
+}
+
+// A second GUI thread opens, activates and closes skinned windows without a pause while this
+// thread changes the skin again and again: each skinner is made, used and freed on its own
+// thread, and the skin objects a window paints with are never freed under it.
+TEST_F(SkinManagerTest, ASecondGuiThreadOpensAndClosesSkinnedWindowsWhileTheSkinChanges) {
+  constexpr int kWindows = 30;
+  ShowMain();
+  std::atomic<DWORD> other_id{0};
+  std::atomic<bool> hooked{false}, finished{false};
+  std::atomic<int> skinned{0};
+  std::thread other([&] {
+    MSG msg;
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    other_id = GetCurrentThreadId();
+    while (!hooked) Sleep(1);
+    std::vector<HWND> open;
+    auto pump = [&](int ms) {
+      const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
+      do {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 2, QS_ALLINPUT);
+      } while (static_cast<int>(GetTickCount() - end) < 0);
+    };
+    for (int i = 0; i < kWindows; ++i) {
+      HWND w = MakePlain(L"QnThreadWindow");
+      ShowWindow(w, SW_SHOW);
+      SetActiveWindow(w);
+      pump(20);
+      // Activated while a skin was loading, a window is taken at its next activation (or here).
+      for (int tries = 0; tries < 50 && !m->FindForm(w); ++tries) {
+        m->AddForm(w);
+        pump(10);
+      }
+      if (m->FindForm(w)) {
+        ++skinned;
+        RedrawWindow(w, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+      }
+      open.push_back(w);
+      // A few stay open across the skin changes; the oldest goes.
+      if (open.size() > 3) {
+        DestroyWindow(open.front());
+        open.erase(open.begin());
+      }
+    }
+    for (HWND w : open) DestroyWindow(w);
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    finished = true;
+  });
+  while (!other_id) Sleep(1);
+  data->InstallThread(other_id);
+  hooked = true;
+  const char* skins[] = {"ink", "jade", "builtin"};
+  int changes = 0;
+  for (; !finished; ++changes) {
+    data->LoadFromFile(Utf8ToWide(std::string(QN_SKIN_DIR) + "/" + skins[changes % 3] + ".skn"));
+    m->RunPendingAction();
+    Application->PumpUntil([&] { return finished.load(); }, 40);
+  }
+  other.join();
+  data->UnInstallThread(other_id);
+  EXPECT_GT(changes, 3);
+  EXPECT_EQ(skinned, kWindows);
+  // Every skinner of the other thread went with its window, on that thread.
+  EXPECT_EQ(m->FormCount(), 1);
+  ASSERT_EQ(m->Forms().size(), 1u);
+  EXPECT_EQ(m->Forms()[0]->Hwnd, main->Handle());
+}
+
+// The program's handler fails inside the engine's activation of a window: the engine drops the
+// failure, tells the program's error event (never the user), and the window is skinned.
+TEST_F(SkinManagerTest, AFailureInsideTheEngineGoesToTheErrorEventAndNeverToTheUser) {
+  int boxes = 0;
+  Application->MessageBoxHook = [&](const std::wstring&, const std::wstring&, UINT) {
+    ++boxes;
+    return IDOK;
+  };
+  struct TProgram {
+    std::vector<std::wstring> errors;
+    void AfterSkin(TObject*, HWND, const std::wstring&) { throw std::runtime_error("the program failed"); }
+    void Error(TObject*, const std::wstring& text) { errors.push_back(text); }
+  } program;
+  data->OnAfterSkinForm = TSkinFormEvent::Bind<&TProgram::AfterSkin>(&program);
+  data->OnEngineError = TSkinErrorEvent::Bind<&TProgram::Error>(&program);
+  TWinSkinForm* f = ShowMain();
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(f->Skinstate, 1);
+  ASSERT_FALSE(program.errors.empty());
+  EXPECT_EQ(program.errors[0], L"the program failed");
+  EXPECT_EQ(boxes, 0);
 }
 
 }  // namespace

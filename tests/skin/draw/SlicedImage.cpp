@@ -1,4 +1,4 @@
-#include "tests/skin/form/SlicedImage.h"
+#include "tests/skin/draw/SlicedImage.h"
 
 namespace qn::test {
 

@@ -1,7 +1,7 @@
 #include <memory>
 
-#include "skin/form/SkinBlit.h"
-#include "skin/form/SkinDraw.h"
+#include "skin/draw/SkinBlit.h"
+#include "skin/draw/SkinDraw.h"
 
 namespace qn {
 

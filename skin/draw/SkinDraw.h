@@ -91,6 +91,15 @@ TRegionHandle BitmapToRegion(TBitmap& image, int x_offset, int y_offset, TColor 
 
 // The window's class name, at most 99 characters (empty for no window).
 std::wstring GetWndClassName(HWND wnd);
+// The window's text.
+std::wstring GetWndText(HWND wnd);
+// dest becomes a copy of source: its size, pixel format and picture.
+void CopyBitmap(TBitmap& source, TBitmap& dest);
+// A drop-down list's window: a popup, or a child of the desktop's list parent.
+bool IsDropDownWindow(HWND wnd);
+// Whether the system is of the NT family, and whether its major version differs from 6.
+bool IsNT();
+bool NotVersion6();
 
 // ---- The shared scratch bitmap ----
 

@@ -1,4 +1,4 @@
-#include "skin/form/SkinDraw.h"
+#include "skin/draw/SkinDraw.h"
 
 #include <algorithm>
 #include <climits>
@@ -6,7 +6,7 @@
 #include <mutex>
 #include <vector>
 
-#include "skin/form/SkinBlit.h"
+#include "skin/draw/SkinBlit.h"
 
 namespace qn {
 

@@ -1,4 +1,4 @@
-#include "skin/form/SkinBlit.h"
+#include "skin/draw/SkinBlit.h"
 
 #include <algorithm>
 #include <mutex>
@@ -9,7 +9,7 @@
 
 #include "platform/win/Blit.h"
 #include "platform/win/GdiObjects.h"
-#include "skin/form/SkinDraw.h"
+#include "skin/draw/SkinDraw.h"
 
 namespace qn {
 

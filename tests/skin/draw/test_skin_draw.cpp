@@ -3,9 +3,9 @@
 // colours.
 #include <gtest/gtest.h>
 
-#include "skin/form/SkinDraw.h"
-#include "tests/skin/form/Pictures.h"
-#include "tests/skin/form/SlicedImage.h"
+#include "skin/draw/SkinDraw.h"
+#include "tests/skin/draw/Pictures.h"
+#include "tests/skin/draw/SlicedImage.h"
 
 namespace qn::test {
 namespace {

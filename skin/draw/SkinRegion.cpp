@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "platform/win/Regions.h"
-#include "skin/form/SkinDraw.h"
+#include "skin/draw/SkinDraw.h"
 
 namespace qn {
 

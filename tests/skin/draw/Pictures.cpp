@@ -1,4 +1,4 @@
-#include "tests/skin/form/Pictures.h"
+#include "tests/skin/draw/Pictures.h"
 
 #include <cstdio>
 

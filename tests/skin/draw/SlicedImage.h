@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "tests/skin/form/Pictures.h"
+#include "tests/skin/draw/Pictures.h"
 
 namespace qn::test {
 

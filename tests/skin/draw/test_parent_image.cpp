@@ -4,8 +4,8 @@
 #include "platform/win/ExtCtrls.h"
 #include "platform/win/Forms.h"
 #include "platform/win/StdCtrls.h"
-#include "skin/form/SkinDraw.h"
-#include "tests/skin/form/Pictures.h"
+#include "skin/draw/SkinDraw.h"
+#include "tests/skin/draw/Pictures.h"
 
 namespace qn::test {
 namespace {

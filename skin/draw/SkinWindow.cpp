@@ -1,7 +1,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "skin/form/SkinDraw.h"
+#include "platform/win/WinUtil.h"
+#include "skin/draw/SkinDraw.h"
 
 namespace qn {
 
@@ -66,6 +67,37 @@ std::wstring GetWndClassName(HWND wnd) {
   wchar_t name[100];
   const int n = wnd ? GetClassNameW(wnd, name, 100) : 0;
   return std::wstring(name, static_cast<size_t>(std::max(n, 0)));
+}
+
+bool IsNT() {
+  static const bool nt = [] {
+    OSVERSIONINFOW v{};
+    v.dwOSVersionInfoSize = sizeof v;
+    return GetVersionExW(&v) && v.dwPlatformId == VER_PLATFORM_WIN32_NT;
+  }();
+  return nt;
+}
+
+bool NotVersion6() {
+  static const bool not6 = [] {
+    OSVERSIONINFOW v{};
+    v.dwOSVersionInfoSize = sizeof v;
+    return !GetVersionExW(&v) || v.dwMajorVersion != 6;
+  }();
+  return not6;
+}
+
+std::wstring GetWndText(HWND wnd) { return HwndGetText(wnd); }
+
+void CopyBitmap(TBitmap& source, TBitmap& dest) {
+  dest.SetPixelFormat(source.PixelFormat());
+  dest.SetSize(source.Width(), source.Height());
+  source.Draw(dest.DC(), 0, 0);
+}
+
+bool IsDropDownWindow(HWND wnd) {
+  return (GetWindowLongPtrW(wnd, GWL_STYLE) & WS_POPUP) != 0 ||
+         reinterpret_cast<uintptr_t>(GetParent(wnd)) == 0x10014;
 }
 
 }  // namespace qn

@@ -4,8 +4,8 @@
 
 #include <functional>
 
-#include "skin/form/SkinDraw.h"
-#include "tests/skin/form/Pictures.h"
+#include "skin/draw/SkinDraw.h"
+#include "tests/skin/draw/Pictures.h"
 
 namespace qn::test {
 namespace {

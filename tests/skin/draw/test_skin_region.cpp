@@ -3,8 +3,8 @@
 
 #include <vector>
 
-#include "skin/form/SkinDraw.h"
-#include "tests/skin/form/Pictures.h"
+#include "skin/draw/SkinDraw.h"
+#include "tests/skin/draw/Pictures.h"
 
 namespace qn::test {
 namespace {
