@@ -98,8 +98,14 @@ void TThreadHook::Remove() {
     std::lock_guard<std::mutex> guard(s.lock);
     s.handler.reset();
   }
-  // Calls already running on other threads finish before the handler's object may go.
-  while (s.busy.load() > t_inside[slot_]) Sleep(1);
+  // Calls already running on other threads finish before the handler's object may go. One of
+  // them may be sending this thread a message and waiting for the answer: sent messages are
+  // handled while we wait.
+  while (s.busy.load() > t_inside[slot_]) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 1, QS_SENDMESSAGE);
+    MSG msg;
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  }
   {
     std::lock_guard<std::mutex> guard(s.lock);
     s.hook = nullptr;

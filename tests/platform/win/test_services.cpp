@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -201,6 +202,46 @@ TEST_F(HookTest, HookOnAnotherThreadSeesThatThreadOnly) {
   EXPECT_GE(IndexOf(there, HCBT_DESTROYWND, made), 0);
   for (const CbtEvent& e : there) EXPECT_EQ(e.thread, worker_id);
   EXPECT_EQ(IndexOf(here, HCBT_CREATEWND, made), -1);
+}
+
+// A handler running on another thread sends this thread a message and waits for the answer
+// while this thread removes the hook and waits for the handler: this thread answers meanwhile.
+TEST_F(HookTest, RemovingWaitsForARunningHandlerThatSendsToTheRemovingThread) {
+  HWND here = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_TRUE(here);
+  HANDLE ready = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  HANDLE inside = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  HANDLE go = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  DWORD worker_id = 0;
+  std::atomic<bool> answered{false};
+  std::thread worker([&] {
+    MSG msg;
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    worker_id = GetCurrentThreadId();
+    SetEvent(ready);
+    WaitForSingleObject(go, 10000);
+    HWND w = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    DestroyWindow(w);
+  });
+  WaitForSingleObject(ready, 10000);
+  TThreadHook theirs;
+  bool sent = false;
+  ASSERT_TRUE(theirs.Install(WH_CBT, worker_id, [&](int code, WPARAM, LPARAM, LRESULT&) {
+    if (code == HCBT_CREATEWND && !sent) {
+      sent = true;
+      SetEvent(inside);
+      DWORD_PTR result = 0;
+      answered = SendMessageTimeoutW(here, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result) != 0;
+    }
+    return false;
+  }));
+  SetEvent(go);
+  ASSERT_EQ(WaitForSingleObject(inside, 10000), WAIT_OBJECT_0);
+  theirs.Remove();
+  worker.join();
+  EXPECT_TRUE(answered);  // a removal that did not answer would have left the handler waiting
+  for (HANDLE h : {ready, inside, go}) CloseHandle(h);
+  DestroyWindow(here);
 }
 
 TEST_F(HookTest, FailingHandlerLetsTheEventGoOn) {
