@@ -6,7 +6,6 @@
 
 namespace qn {
 
-namespace {
 void InitCommonControlsOnce() {
   static bool done = [] {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES};
@@ -14,7 +13,6 @@ void InitCommonControlsOnce() {
   }();
   (void)done;
 }
-}  // namespace
 
 // ---- tab sheets ----
 
@@ -62,7 +60,17 @@ void TTabSheet::Paint() {
 
 // ---- tab and page controls ----
 
-QN_CLASS_IMPL(TCustomTabControl, TWinControl, {prop::Event("OnChange", &TCustomTabControl::OnChange)})
+const TEnumInfo kTabPositionInfo{{"tpTop", "tpBottom", "tpLeft", "tpRight"}};
+const TEnumInfo kTabStyleInfo{{"tsTabs", "tsButtons", "tsFlatButtons"}};
+
+QN_CLASS_IMPL(TCustomTabControl, TWinControl,
+              {prop::Bool("MultiLine", &TCustomTabControl::MultiLine, &TCustomTabControl::SetMultiLine),
+               prop::Enum("Style", kTabStyleInfo, &TCustomTabControl::Style, &TCustomTabControl::SetStyle),
+               prop::Int("TabHeight", &TCustomTabControl::TabHeight, &TCustomTabControl::SetTabHeight),
+               prop::Enum("TabPosition", kTabPositionInfo, &TCustomTabControl::TabPosition,
+                          &TCustomTabControl::SetTabPosition),
+               prop::Int("TabWidth", &TCustomTabControl::TabWidth, &TCustomTabControl::SetTabWidth),
+               prop::Event("OnChange", &TCustomTabControl::OnChange)})
 
 TCustomTabControl::TCustomTabControl(TComponent* owner) : TWinControl(owner) {
   InitCommonControlsOnce();
@@ -74,7 +82,66 @@ TCustomTabControl::TCustomTabControl(TComponent* owner) : TWinControl(owner) {
 void TCustomTabControl::CreateParams(TCreateParams& p) {
   TWinControl::CreateParams(p);
   p.baseClassName = WC_TABCONTROLW;
-  p.style |= WS_CLIPCHILDREN | TCS_TABS;
+  p.style |= WS_CLIPCHILDREN;
+  switch (style_) {
+    case TTabStyle::tsTabs: p.style |= TCS_TABS; break;
+    case TTabStyle::tsButtons: p.style |= TCS_BUTTONS; break;
+    case TTabStyle::tsFlatButtons: p.style |= TCS_BUTTONS | TCS_FLATBUTTONS; break;
+  }
+  switch (tab_position_) {
+    case TTabPosition::tpTop: break;
+    case TTabPosition::tpBottom: p.style |= TCS_BOTTOM; break;
+    case TTabPosition::tpLeft: p.style |= TCS_VERTICAL; break;
+    case TTabPosition::tpRight: p.style |= TCS_VERTICAL | TCS_RIGHT; break;
+  }
+  // Side tabs stand in rows of their own: the control has no single-row form of them.
+  if (multi_line_ || tab_position_ == TTabPosition::tpLeft || tab_position_ == TTabPosition::tpRight)
+    p.style |= TCS_MULTILINE;
+  if (tab_width_ > 0) p.style |= TCS_FIXEDWIDTH;
+}
+
+void TCustomTabControl::CreateWindowHandleDone() {
+  if (tab_width_ > 0 || tab_height_ > 0)
+    SendMessageW(handle_, TCM_SETITEMSIZE, 0, MAKELPARAM(tab_width_, tab_height_));
+}
+
+void TCustomTabControl::StyleChanged() {
+  RecreateWnd();
+  Realign();
+}
+
+void TCustomTabControl::SetTabPosition(TTabPosition p) {
+  if (p == tab_position_) return;
+  tab_position_ = p;
+  StyleChanged();
+}
+
+void TCustomTabControl::SetStyle(TTabStyle s) {
+  if (s == style_) return;
+  style_ = s;
+  StyleChanged();
+}
+
+void TCustomTabControl::SetMultiLine(bool v) {
+  if (v == multi_line_) return;
+  multi_line_ = v;
+  StyleChanged();
+}
+
+// Sizes take a new window: a fixed width is a window style, and a size set back to 0 must not
+// keep the one the control was last given.
+void TCustomTabControl::SetTabWidth(int w) {
+  w = std::max(w, 0);
+  if (w == tab_width_) return;
+  tab_width_ = w;
+  StyleChanged();
+}
+
+void TCustomTabControl::SetTabHeight(int h) {
+  h = std::max(h, 0);
+  if (h == tab_height_) return;
+  tab_height_ = h;
+  StyleChanged();
 }
 
 RECT TCustomTabControl::DisplayRect() const {
@@ -173,6 +240,7 @@ void TPageControl::UpdateTabs() {
 }
 
 void TPageControl::CreateWindowHandleDone() {
+  TCustomTabControl::CreateWindowHandleDone();
   UpdateTabs();
   ShowActive();
 }
@@ -195,6 +263,76 @@ bool TPageControl::HandleMessage(TMessage& m) {
         break;
       }
     }
+    if (OnChange) OnChange(this);
+    return true;
+  }
+  return TCustomTabControl::HandleMessage(m);
+}
+
+// ---- stand-alone tab controls ----
+
+// Tabs first: the index stored after them is checked against them.
+QN_CLASS_IMPL(TTabControl, TCustomTabControl,
+              {prop::Strings("Tabs", &TTabControl::Tabs, &TTabControl::SetTabs),
+               prop::Int("TabIndex", &TTabControl::TabIndex, &TTabControl::SetTabIndex)})
+
+TTabControl::TTabControl(TComponent* owner) : TCustomTabControl(owner) {}
+
+void TTabControl::SetTabs(const std::vector<std::wstring>& tabs) {
+  const int keep = TabIndex();
+  tabs_ = tabs;
+  tab_index_ = keep;
+  UpdateTabs();
+}
+
+int TTabControl::TabIndex() const {
+  if (!handle_) return tab_index_;
+  return static_cast<int>(SendMessageW(handle_, TCM_GETCURSEL, 0, 0));
+}
+
+void TTabControl::SetTabIndex(int index) {
+  tab_index_ = index;
+  // While the form is read, the tabs may still come after the index.
+  if (!handle_ || Loading()) return;
+  if (index < 0 || index >= static_cast<int>(tabs_.size())) tab_index_ = -1;
+  SendMessageW(handle_, TCM_SETCURSEL, static_cast<WPARAM>(tab_index_), 0);
+}
+
+void TTabControl::Loaded() {
+  TCustomTabControl::Loaded();
+  if (tab_index_ >= static_cast<int>(tabs_.size())) tab_index_ = -1;
+  UpdateTabs();
+}
+
+void TTabControl::UpdateTabs() {
+  if (!handle_) return;
+  SendMessageW(handle_, TCM_DELETEALLITEMS, 0, 0);
+  for (size_t i = 0; i < tabs_.size(); ++i) {
+    std::wstring caption = tabs_[i];
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = caption.data();
+    SendMessageW(handle_, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
+  }
+  if (tab_index_ >= static_cast<int>(tabs_.size())) tab_index_ = -1;
+  SendMessageW(handle_, TCM_SETCURSEL, static_cast<WPARAM>(tab_index_), 0);
+  Realign();
+}
+
+void TTabControl::CreateWindowHandleDone() {
+  TCustomTabControl::CreateWindowHandleDone();
+  UpdateTabs();
+}
+
+void TTabControl::AlignControls(RECT& rect) {
+  rect = DisplayRect();
+  TCustomTabControl::AlignControls(rect);
+}
+
+bool TTabControl::HandleMessage(TMessage& m) {
+  if (m.Msg == CN_NOTIFY && reinterpret_cast<NMHDR*>(m.LParam)->code == static_cast<UINT>(TCN_SELCHANGE)) {
+    tab_index_ = static_cast<int>(SendMessageW(handle_, TCM_GETCURSEL, 0, 0));
+    Realign();
     if (OnChange) OnChange(this);
     return true;
   }

@@ -32,16 +32,73 @@ class TTabSheet : public TCustomControl {
   bool tab_visible_ = true;
 };
 
+// Makes the common control classes the library uses (tabs, status bars, up-down arrows) known;
+// cheap after the first call.
+void InitCommonControlsOnce();
+
+enum class TTabPosition { tpTop, tpBottom, tpLeft, tpRight };
+extern const TEnumInfo kTabPositionInfo;
+enum class TTabStyle { tsTabs, tsButtons, tsFlatButtons };
+extern const TEnumInfo kTabStyleInfo;
+
+// A SysTabControl32 window: tabs on one side (left and right tabs always wrap into rows),
+// drawn as tabs or as buttons. Changing the side, the style or the wrapping makes the window
+// again.
 class TCustomTabControl : public TWinControl {
   QN_CLASS(TCustomTabControl)
  public:
   explicit TCustomTabControl(TComponent* owner);
   // The area inside the tabs and border, in client coordinates.
   RECT DisplayRect() const;
+  TTabPosition TabPosition() const { return tab_position_; }
+  void SetTabPosition(TTabPosition p);
+  TTabStyle Style() const { return style_; }
+  void SetStyle(TTabStyle s);
+  bool MultiLine() const { return multi_line_; }
+  void SetMultiLine(bool v);
+  // Fixed tab sizes in pixels; 0 lets the tabs fit their captions (width) or the font (height).
+  int TabWidth() const { return tab_width_; }
+  void SetTabWidth(int w);
+  int TabHeight() const { return tab_height_; }
+  void SetTabHeight(int h);
+  // Fired after a click or a key selected another tab.
   TNotifyEvent OnChange;
 
  protected:
   void CreateParams(TCreateParams& params) override;
+  void CreateWindowHandleDone() override;
+
+ private:
+  void StyleChanged();
+  TTabPosition tab_position_ = TTabPosition::tpTop;
+  TTabStyle style_ = TTabStyle::tsTabs;
+  bool multi_line_ = false;
+  int tab_width_ = 0;
+  int tab_height_ = 0;
+};
+
+// A tab control without pages: a row of captions (Tabs) and the selected one (TabIndex, -1 for
+// none). Aligned children are placed in the display area.
+class TTabControl : public TCustomTabControl {
+  QN_CLASS(TTabControl)
+ public:
+  explicit TTabControl(TComponent* owner);
+  std::vector<std::wstring> Tabs() const { return tabs_; }
+  void SetTabs(const std::vector<std::wstring>& tabs);
+  int TabIndex() const;
+  // Selects a tab without firing OnChange; an index out of range selects none.
+  void SetTabIndex(int index);
+  void Loaded() override;
+
+ protected:
+  void CreateWindowHandleDone() override;
+  void AlignControls(RECT& rect) override;
+  bool HandleMessage(TMessage& msg) override;
+
+ private:
+  void UpdateTabs();
+  std::vector<std::wstring> tabs_;
+  int tab_index_ = -1;
 };
 
 class TPageControl : public TCustomTabControl {

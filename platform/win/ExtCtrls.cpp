@@ -1,5 +1,7 @@
 #include "platform/win/ExtCtrls.h"
 
+#include <algorithm>
+
 #include "platform/win/WinUtil.h"
 
 namespace qn {
@@ -37,7 +39,14 @@ void TImage::Paint() {
   }
 }
 
-QN_CLASS_IMPL(TCustomPanel, TCustomControl)
+const TEnumInfo kPanelBevelInfo{{"bvNone", "bvLowered", "bvRaised", "bvSpace"}};
+
+QN_CLASS_IMPL(TCustomPanel, TCustomControl,
+              {prop::Enum("Alignment", kAlignmentInfo, &TCustomPanel::Alignment, &TCustomPanel::SetAlignment),
+               prop::Enum("BevelInner", kPanelBevelInfo, &TCustomPanel::BevelInner, &TCustomPanel::SetBevelInner),
+               prop::Enum("BevelOuter", kPanelBevelInfo, &TCustomPanel::BevelOuter, &TCustomPanel::SetBevelOuter),
+               prop::Int("BevelWidth", &TCustomPanel::BevelWidth, &TCustomPanel::SetBevelWidth),
+               prop::Int("BorderWidth", &TCustomPanel::BorderWidth, &TCustomPanel::SetBorderWidth)})
 QN_CLASS_IMPL(TPanel, TCustomPanel)
 
 TCustomPanel::TCustomPanel(TComponent* owner) : TCustomControl(owner) {
@@ -45,16 +54,79 @@ TCustomPanel::TCustomPanel(TComponent* owner) : TCustomControl(owner) {
   SetColor(clBtnFace);
 }
 
-void TCustomPanel::Paint() {
-  RECT r = ClientRect();
-  Canvas().Brush().SetColor(Color());
-  Canvas().FillRect(r);
-  DrawEdge(Canvas().Handle(), &r, BDR_RAISEDOUTER, BF_RECT);
-  std::wstring t = Caption();
-  if (!t.empty()) {
-    Canvas().Brush().SetStyle(TBrushStyle::bsClear);
-    Canvas().DrawText(t, r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+void TCustomPanel::SetBevelInner(TPanelBevel b) {
+  bevel_inner_ = b;
+  FrameChanged();
+}
+
+void TCustomPanel::SetBevelOuter(TPanelBevel b) {
+  bevel_outer_ = b;
+  FrameChanged();
+}
+
+void TCustomPanel::SetBevelWidth(int w) {
+  bevel_width_ = std::max(w, 1);
+  FrameChanged();
+}
+
+void TCustomPanel::SetBorderWidth(int w) {
+  border_width_ = std::max(w, 0);
+  FrameChanged();
+}
+
+void TCustomPanel::SetAlignment(TAlignment a) {
+  alignment_ = a;
+  Invalidate();
+}
+
+int TCustomPanel::FrameWidth() const {
+  int w = border_width_;
+  if (bevel_outer_ != TPanelBevel::bvNone) w += bevel_width_;
+  if (bevel_inner_ != TPanelBevel::bvNone) w += bevel_width_;
+  return w;
+}
+
+void TCustomPanel::FrameChanged() {
+  Realign();
+  Invalidate();
+}
+
+void TCustomPanel::AlignControls(RECT& rect) {
+  const int w = FrameWidth();
+  InflateRect(&rect, -w, -w);
+  TCustomControl::AlignControls(rect);
+}
+
+namespace {
+
+// One bevel just inside r, which then shrinks past it.
+void DrawBevel(HDC dc, RECT& r, TPanelBevel bevel, int width, TColor face) {
+  const COLORREF light = ColorToRGB(clBtnHighlight), dark = ColorToRGB(clBtnShadow);
+  switch (bevel) {
+    case TPanelBevel::bvNone: return;
+    case TPanelBevel::bvLowered: Frame3D(dc, r, dark, light, width); return;
+    case TPanelBevel::bvRaised: Frame3D(dc, r, light, dark, width); return;
+    case TPanelBevel::bvSpace: Frame3D(dc, r, ColorToRGB(face), ColorToRGB(face), width); return;
   }
+}
+
+}  // namespace
+
+void TCustomPanel::Paint() {
+  HDC dc = Canvas().Handle();
+  RECT r = ClientRect();
+  FillSolidRect(dc, r, ColorToRGB(Color()));
+  DrawBevel(dc, r, bevel_outer_, bevel_width_, Color());
+  InflateRect(&r, -border_width_, -border_width_);
+  DrawBevel(dc, r, bevel_inner_, bevel_width_, Color());
+  std::wstring t = Caption();
+  if (t.empty()) return;
+  const UINT align = alignment_ == TAlignment::taLeftJustify    ? DT_LEFT
+                     : alignment_ == TAlignment::taRightJustify ? DT_RIGHT
+                                                                : DT_CENTER;
+  Canvas().Brush().SetStyle(TBrushStyle::bsClear);
+  Canvas().DrawText(t, r, align | DT_VCENTER | DT_SINGLELINE | DT_EXPANDTABS | DT_NOPREFIX);
+  Canvas().Brush().SetStyle(TBrushStyle::bsSolid);
 }
 
 QN_CLASS_IMPL(TTimer, TComponent,

@@ -1,7 +1,7 @@
 // Pictures, panels and timers.
 #pragma once
 
-#include "platform/win/Controls.h"
+#include "platform/win/StdCtrls.h"
 
 namespace qn {
 
@@ -24,13 +24,39 @@ class TImage : public TGraphicControl {
   bool center_ = false;
 };
 
+enum class TPanelBevel { bvNone, bvLowered, bvRaised, bvSpace };
+extern const TEnumInfo kPanelBevelInfo;
+
+// A panel: an outer bevel, a border of BorderWidth in its colour, an inner bevel, and the
+// caption in what is left. Aligned children are placed inside all three.
 class TCustomPanel : public TCustomControl {
   QN_CLASS(TCustomPanel)
  public:
   explicit TCustomPanel(TComponent* owner);
+  TPanelBevel BevelInner() const { return bevel_inner_; }
+  void SetBevelInner(TPanelBevel b);
+  TPanelBevel BevelOuter() const { return bevel_outer_; }
+  void SetBevelOuter(TPanelBevel b);
+  int BevelWidth() const { return bevel_width_; }
+  void SetBevelWidth(int w);  // at least 1
+  int BorderWidth() const { return border_width_; }
+  void SetBorderWidth(int w);
+  TAlignment Alignment() const { return alignment_; }
+  void SetAlignment(TAlignment a);
+  // How far the bevels and the border reach in from each edge.
+  int FrameWidth() const;
 
  protected:
   void Paint() override;
+  void AlignControls(RECT& rect) override;
+
+ private:
+  void FrameChanged();
+  TPanelBevel bevel_inner_ = TPanelBevel::bvNone;
+  TPanelBevel bevel_outer_ = TPanelBevel::bvRaised;
+  int bevel_width_ = 1;
+  int border_width_ = 0;
+  TAlignment alignment_ = TAlignment::taCenter;
 };
 
 class TPanel : public TCustomPanel {

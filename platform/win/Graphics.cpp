@@ -401,6 +401,7 @@ void TBitmap::SetSize(int width, int height) {
   if (keep) old.Assign(this);
   Allocate(width, height, format_);
   if (keep && bmp_) BitBlt(DC(), 0, 0, old.width_, old.height_, old.DC(), 0, 0, SRCCOPY);
+  Changed();
 }
 
 void TBitmap::SetPixelFormat(TPixelFormat format) {
@@ -408,12 +409,14 @@ void TBitmap::SetPixelFormat(TPixelFormat format) {
   Materialize();
   if (!bmp_) {
     format_ = format;
+    Changed();
     return;
   }
   TBitmap old;
   old.Assign(this);
   Allocate(old.width_, old.height_, format);
   BitBlt(DC(), 0, 0, width_, height_, old.DC(), 0, 0, SRCCOPY);
+  Changed();
 }
 
 uint8_t* TBitmap::ScanLine(int y) {
@@ -460,6 +463,7 @@ void TBitmap::Assign(TPersistent* source) {
     pending_ = b->pending_;
     transparent_ = b->transparent_;
     transparent_color_ = b->transparent_color_;
+    Changed();
     return;
   }
   Allocate(b->width_, b->height_, b->format_);
@@ -472,6 +476,7 @@ void TBitmap::Assign(TPersistent* source) {
   }
   transparent_ = b->transparent_;
   transparent_color_ = b->transparent_color_;
+  Changed();
 }
 
 void TBitmap::Draw(HDC dc, int x, int y) {
@@ -504,6 +509,7 @@ bool TBitmap::LoadFromBmp(const uint8_t* data, size_t size) {
   pending_.resize(static_cast<size_t>(RowBytes()) * static_cast<size_t>(height_));
   // Bottom-up, as the DIB section made from them will keep them.
   decoder.Rows(ScanLine(0), -static_cast<ptrdiff_t>(RowBytes()));
+  Changed();
   return true;
 }
 
@@ -512,6 +518,64 @@ void TBitmap::LoadPixels24(int width, int height, const uint8_t* rows, int strid
   for (int y = 0; y < height; ++y) {
     const uint8_t* src = rows + static_cast<ptrdiff_t>(top_down ? y : height - 1 - y) * stride;
     std::memcpy(ScanLine(y), src, static_cast<size_t>(width) * 3);
+  }
+  Changed();
+}
+
+void TBitmap::DefineProperties(TFiler& filer) {
+  filer.DefineBinaryProperty(
+      "Data",
+      [this](TStream& s) {
+        std::vector<uint8_t> bytes(static_cast<size_t>(s.Size()));
+        s.ReadBuffer(bytes.data(), bytes.size());
+        if (bytes.empty()) {
+          Allocate(0, 0, TPixelFormat::pf24bit);
+          Changed();
+          return;
+        }
+        size_t skip = 0;
+        const bool file_first = bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M';
+        if (!file_first && bytes.size() >= 6 && bytes[4] == 'B' && bytes[5] == 'M') {
+          const uint32_t length = uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 |
+                                  uint32_t(bytes[3]) << 24;
+          if (length == bytes.size() - 4) skip = 4;
+        }
+        if (!LoadFromBmp(bytes.data() + skip, bytes.size() - skip)) throw EStreamError("Bitmap image is not valid");
+      },
+      [this](TStream& s) {
+        TBitmap rows;
+        rows.Assign(this);
+        rows.SetPixelFormat(TPixelFormat::pf24bit);
+        TBmpImage image;
+        image.width = rows.Width();
+        image.height = rows.Height();
+        image.bits = 24;
+        image.bgr.reserve(static_cast<size_t>(image.width) * static_cast<size_t>(image.height) * 3);
+        for (int y = 0; y < image.height; ++y) {
+          const uint8_t* row = rows.ScanLine(y);
+          image.bgr.insert(image.bgr.end(), row, row + static_cast<ptrdiff_t>(image.width) * 3);
+        }
+        const std::vector<uint8_t> file = EncodeBmp24(image);
+        s.WriteBuffer(file.data(), file.size());
+      },
+      !Empty());
+}
+
+// ---- drawing helpers ----
+
+void FillSolidRect(HDC dc, const RECT& r, COLORREF colour) {
+  const COLORREF old = SetDCBrushColor(dc, colour);
+  ::FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+  SetDCBrushColor(dc, old);
+}
+
+void Frame3D(HDC dc, RECT& r, COLORREF top_left, COLORREF bottom_right, int width) {
+  for (int i = 0; i < width && r.right - r.left >= 2 && r.bottom - r.top >= 2; ++i) {
+    FillSolidRect(dc, {r.left, r.top, r.right - 1, r.top + 1}, top_left);
+    FillSolidRect(dc, {r.left, r.top + 1, r.left + 1, r.bottom - 1}, top_left);
+    FillSolidRect(dc, {r.right - 1, r.top, r.right, r.bottom}, bottom_right);
+    FillSolidRect(dc, {r.left, r.bottom - 1, r.right - 1, r.bottom}, bottom_right);
+    InflateRect(&r, -1, -1);
   }
 }
 

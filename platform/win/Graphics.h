@@ -208,11 +208,21 @@ class TBitmap : public TPersistent {
   // Takes 24-bit rows (bottom-up or top-down) from another source, e.g. a decoder.
   void LoadPixels24(int width, int height, const uint8_t* rows, int stride, bool top_down);
 
+  // The stored form, "Data": a bitmap file (also read with the 4-byte length some writers put
+  // in front of it).
+  void DefineProperties(TFiler& filer) override;
+  // Called when the picture is replaced, loaded, resized or reformatted; drawing on the
+  // canvas does not call it.
+  std::function<void()> OnChange;
+
  private:
   class TBitmapCanvas;
   void Allocate(int width, int height, TPixelFormat format);
   // Gives pending rows to the system as a DIB section.
   void Materialize() const;
+  void Changed() {
+    if (OnChange) OnChange();
+  }
   int width_ = 0, height_ = 0;
   TPixelFormat format_ = TPixelFormat::pf24bit;
   mutable TBitmapHandle bmp_;
@@ -243,5 +253,11 @@ class TPicture : public TPersistent {
 
 // Decodes a JPEG into a 24-bit bitmap; throws EStreamError on bad data.
 void DecodeJpeg(const std::vector<uint8_t>& bytes, TBitmap& out);
+
+// Fills r with one colour, through the DC's own brush (no brush object is made).
+void FillSolidRect(HDC dc, const RECT& r, COLORREF colour);
+// A three-dimensional frame `width` pixels wide just inside r: the top and left edges in
+// top_left, the bottom and right ones in bottom_right. r shrinks to the area inside it.
+void Frame3D(HDC dc, RECT& r, COLORREF top_left, COLORREF bottom_right, int width);
 
 }  // namespace qn

@@ -1,16 +1,20 @@
 // Makes the class library's classes known to the form reader.
+#include "platform/win/Buttons.h"
 #include "platform/win/ComCtrls.h"
 #include "platform/win/ExtCtrls.h"
 #include "platform/win/Forms.h"
 #include "platform/win/StdCtrls.h"
+#include "platform/win/Tabs.h"
 
 namespace qn {
 
 void RegisterControlClasses() {
   for (const TClassInfo* c :
        {&TLabel::StaticClass(), &TEdit::StaticClass(), &TMemo::StaticClass(), &TButton::StaticClass(),
+        &TBitBtn::StaticClass(), &TCheckBox::StaticClass(), &TRadioButton::StaticClass(),
         &TGroupBox::StaticClass(), &TImage::StaticClass(), &TPanel::StaticClass(), &TTimer::StaticClass(),
-        &TPageControl::StaticClass(), &TTabSheet::StaticClass(), &TStatusBar::StaticClass(), &TForm::StaticClass()})
+        &TPageControl::StaticClass(), &TTabSheet::StaticClass(), &TTabControl::StaticClass(),
+        &TTabSet::StaticClass(), &TStatusBar::StaticClass(), &TForm::StaticClass()})
     RegisterComponentClass(*c);
 }
 

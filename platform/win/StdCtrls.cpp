@@ -244,12 +244,150 @@ void TButton::CreateParams(TCreateParams& p) {
 
 void TButton::SetDefault(bool v) {
   default_ = v;
-  if (HandleAllocated()) SendMessageW(handle_, BM_SETSTYLE, v ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+  if (!HandleAllocated()) return;
+  // An owner-drawn button shows the default look itself; a push-button style would undo that.
+  if ((GetWindowLongPtrW(handle_, GWL_STYLE) & BS_TYPEMASK) == BS_OWNERDRAW) Invalidate();
+  else SendMessageW(handle_, BM_SETSTYLE, v ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
 }
 
 bool TButton::HandleMessage(TMessage& m) {
   if (m.Msg == CN_COMMAND && HIWORD(m.WParam) == BN_CLICKED) {
     Click();
+    return true;
+  }
+  return TButtonControl::HandleMessage(m);
+}
+
+// ---- check boxes and radio buttons ----
+
+const TEnumInfo kCheckBoxStateInfo{{"cbUnchecked", "cbChecked", "cbGrayed"}};
+const TEnumInfo kLeftRightInfo{{"taLeftJustify", "taRightJustify"}};
+
+namespace {
+
+TAlignment LeftOrRight(TAlignment a) {
+  return a == TAlignment::taLeftJustify ? a : TAlignment::taRightJustify;
+}
+
+WPARAM CheckOf(TCheckBoxState s) {
+  return s == TCheckBoxState::cbChecked ? BST_CHECKED : s == TCheckBoxState::cbGrayed ? BST_INDETERMINATE : BST_UNCHECKED;
+}
+
+}  // namespace
+
+QN_CLASS_IMPL(TCustomCheckBox, TButtonControl,
+              {prop::Enum("Alignment", kLeftRightInfo, &TCustomCheckBox::Alignment, &TCustomCheckBox::SetAlignment),
+               prop::Bool("AllowGrayed", &TCustomCheckBox::AllowGrayed, &TCustomCheckBox::SetAllowGrayed),
+               prop::Bool("Checked", &TCustomCheckBox::Checked, &TCustomCheckBox::SetChecked),
+               prop::Enum("State", kCheckBoxStateInfo, &TCustomCheckBox::State, &TCustomCheckBox::SetState)})
+QN_CLASS_IMPL(TCheckBox, TCustomCheckBox)
+
+TCustomCheckBox::TCustomCheckBox(TComponent* owner) : TButtonControl(owner) {
+  SetBounds(0, 0, 97, 17);
+  SetTabStop(true);
+}
+
+DWORD TCustomCheckBox::ButtonStyle() const {
+  // The grayed state exists only for three-state buttons; one set in code gets that style
+  // for as long as it lasts.
+  const bool three = allow_grayed_ || state_ == TCheckBoxState::cbGrayed;
+  return (three ? BS_AUTO3STATE : BS_AUTOCHECKBOX) | (alignment_ == TAlignment::taLeftJustify ? BS_LEFTTEXT : 0);
+}
+
+void TCustomCheckBox::CreateParams(TCreateParams& p) {
+  TButtonControl::CreateParams(p);
+  p.baseClassName = L"BUTTON";
+  p.style |= ButtonStyle();
+}
+
+void TCustomCheckBox::CreateWindowHandleDone() { UpdateButton(); }
+
+void TCustomCheckBox::UpdateButton() {
+  if (!HandleAllocated()) return;
+  const DWORD style = ButtonStyle();
+  if ((GetWindowLongPtrW(handle_, GWL_STYLE) & BS_TYPEMASK) != (style & BS_TYPEMASK))
+    SendMessageW(handle_, BM_SETSTYLE, style, TRUE);
+  SendMessageW(handle_, BM_SETCHECK, CheckOf(state_), 0);
+}
+
+void TCustomCheckBox::SetState(TCheckBoxState s) {
+  if (s == state_) return;
+  state_ = s;
+  UpdateButton();
+  if (!Loading()) Click();
+}
+
+void TCustomCheckBox::SetAllowGrayed(bool v) {
+  allow_grayed_ = v;
+  UpdateButton();
+}
+
+void TCustomCheckBox::SetAlignment(TAlignment a) {
+  a = LeftOrRight(a);
+  if (a == alignment_) return;
+  alignment_ = a;
+  RecreateWnd();
+}
+
+bool TCustomCheckBox::HandleMessage(TMessage& m) {
+  if (m.Msg == CN_COMMAND && HIWORD(m.WParam) == BN_CLICKED) {
+    // The button has moved itself on; its state is the one to keep.
+    const LRESULT check = SendMessageW(handle_, BM_GETCHECK, 0, 0);
+    const TCheckBoxState now = check == BST_CHECKED         ? TCheckBoxState::cbChecked
+                               : check == BST_INDETERMINATE ? TCheckBoxState::cbGrayed
+                                                            : TCheckBoxState::cbUnchecked;
+    if (now != state_) {
+      state_ = now;
+      UpdateButton();
+      Click();
+    }
+    return true;
+  }
+  return TButtonControl::HandleMessage(m);
+}
+
+QN_CLASS_IMPL(TRadioButton, TButtonControl,
+              {prop::Enum("Alignment", kLeftRightInfo, &TRadioButton::Alignment, &TRadioButton::SetAlignment),
+               prop::Bool("Checked", &TRadioButton::Checked, &TRadioButton::SetChecked)})
+
+TRadioButton::TRadioButton(TComponent* owner) : TButtonControl(owner) {
+  SetBounds(0, 0, 113, 17);
+  SetTabStop(true);
+}
+
+void TRadioButton::CreateParams(TCreateParams& p) {
+  TButtonControl::CreateParams(p);
+  p.baseClassName = L"BUTTON";
+  p.style |= BS_AUTORADIOBUTTON | (alignment_ == TAlignment::taLeftJustify ? BS_LEFTTEXT : 0);
+}
+
+void TRadioButton::CreateWindowHandleDone() { SendMessageW(handle_, BM_SETCHECK, checked_ ? BST_CHECKED : BST_UNCHECKED, 0); }
+
+void TRadioButton::SetChecked(bool v) {
+  if (v == checked_) return;
+  checked_ = v;
+  if (HandleAllocated()) SendMessageW(handle_, BM_SETCHECK, v ? BST_CHECKED : BST_UNCHECKED, 0);
+  if (!v) return;
+  if (TWinControl* parent = Parent()) {
+    for (int i = 0; i < parent->ControlCount(); ++i) {
+      auto* other = dynamic_cast<TRadioButton*>(parent->Controls(i));
+      if (other && other != this) other->SetChecked(false);
+    }
+  }
+  if (!Loading()) Click();
+}
+
+void TRadioButton::SetAlignment(TAlignment a) {
+  a = LeftOrRight(a);
+  if (a == alignment_) return;
+  alignment_ = a;
+  RecreateWnd();
+}
+
+bool TRadioButton::HandleMessage(TMessage& m) {
+  if (m.Msg == CN_COMMAND && HIWORD(m.WParam) == BN_CLICKED) {
+    // The button has checked itself already; the object follows, with its siblings.
+    SetChecked(true);
     return true;
   }
   return TButtonControl::HandleMessage(m);

@@ -1,4 +1,5 @@
-// Standard controls: labels, edits, memos, push buttons and group boxes.
+// Standard controls: labels, edits, memos, push buttons, check boxes, radio buttons and group
+// boxes.
 #pragma once
 
 #include "platform/win/Controls.h"
@@ -137,6 +138,68 @@ class TButton : public TButtonControl {
   bool default_ = false;
   bool cancel_ = false;
   int modal_result_ = 0;
+};
+
+enum class TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
+extern const TEnumInfo kCheckBoxStateInfo;
+// Where a check box or radio button puts its caption: taLeftJustify before the box,
+// taRightJustify after it.
+extern const TEnumInfo kLeftRightInfo;
+
+// A check box over BUTTON: a click moves it to its next state and fires OnClick, and so does a
+// change made in code (not while the form is read).
+class TCustomCheckBox : public TButtonControl {
+  QN_CLASS(TCustomCheckBox)
+ public:
+  explicit TCustomCheckBox(TComponent* owner);
+  TCheckBoxState State() const { return state_; }
+  void SetState(TCheckBoxState state);
+  bool Checked() const { return state_ == TCheckBoxState::cbChecked; }
+  void SetChecked(bool v) { SetState(v ? TCheckBoxState::cbChecked : TCheckBoxState::cbUnchecked); }
+  // Clicks pass through the grayed state too.
+  bool AllowGrayed() const { return allow_grayed_; }
+  void SetAllowGrayed(bool v);
+  TAlignment Alignment() const { return alignment_; }
+  void SetAlignment(TAlignment a);
+
+ protected:
+  void CreateParams(TCreateParams& params) override;
+  void CreateWindowHandleDone() override;
+  bool HandleMessage(TMessage& msg) override;
+
+ private:
+  DWORD ButtonStyle() const;
+  void UpdateButton();
+  TCheckBoxState state_ = TCheckBoxState::cbUnchecked;
+  bool allow_grayed_ = false;
+  TAlignment alignment_ = TAlignment::taRightJustify;
+};
+
+class TCheckBox : public TCustomCheckBox {
+  QN_CLASS(TCheckBox)
+ public:
+  explicit TCheckBox(TComponent* owner) : TCustomCheckBox(owner) {}
+};
+
+// A radio button over BUTTON. Checking it, by a click or in code, unchecks the other radio
+// buttons of its parent and fires OnClick; unchecking fires nothing.
+class TRadioButton : public TButtonControl {
+  QN_CLASS(TRadioButton)
+ public:
+  explicit TRadioButton(TComponent* owner);
+  bool Checked() const { return checked_; }
+  void SetChecked(bool v);
+  TAlignment Alignment() const { return alignment_; }
+  void SetAlignment(TAlignment a);
+
+ protected:
+  void CreateParams(TCreateParams& params) override;
+  void CreateWindowHandleDone() override;
+  bool HandleMessage(TMessage& msg) override;
+
+ private:
+  bool checked_ = false;
+  TAlignment alignment_ = TAlignment::taRightJustify;
 };
 
 class TCustomGroupBox : public TCustomControl {

@@ -3,51 +3,16 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/win/MethodHook.h"
 #include "platform/win/Regions.h"
 #include "platform/win/WinUtil.h"
+#include "skin/controls/SkinControl.h"
 #include "skin/data/WinSkinData.h"
 #include "skin/draw/SkinDraw.h"
 
 namespace qn {
 
 QN_CLASS_IMPL(TWinSkinForm, TComponent)
-
-// The form object's hook into its skinner (its WindowProc while skinned). It belongs to the
-// form: when someone hooked the form after us, the method they saved and call is this one,
-// which then passes everything on to the method it found, for as long as the form lives.
-class TFormHookLink : public TComponent {
-  QN_CLASS(TFormHookLink)
- public:
-  TFormHookLink(TCustomForm* form, TWinSkinForm* skinner)
-      : TComponent(form), form_(form), skinner_(skinner), old_(form->WindowProc) {
-    form->WindowProc = Method();
-  }
-  ~TFormHookLink() override {
-    if (form_->WindowProc == Method()) form_->WindowProc = old_;
-    if (skinner_) skinner_->hook_link_ = nullptr;
-  }
-  TWndMethod Method() { return TWndMethod::Bind<&TFormHookLink::Dispatch>(this); }
-  const TWndMethod& Old() const { return old_; }
-  // Takes the hook out of the form's chain where that is exact; otherwise stays, passing
-  // messages on. True when it went (and this object with it).
-  bool Leave() {
-    skinner_ = nullptr;
-    if (form_->WindowProc != Method()) return false;
-    delete this;
-    return true;
-  }
-
- private:
-  void Dispatch(TMessage& m) {
-    if (skinner_) skinner_->FormHook(m);
-    else if (old_) old_(m);
-  }
-  TCustomForm* form_;
-  TWinSkinForm* skinner_;
-  TWndMethod old_;
-};
-
-QN_CLASS_IMPL(TFormHookLink, TComponent)
 
 namespace {
 
@@ -239,13 +204,14 @@ void TWinSkinForm::AttachCommon() {
 
 void TWinSkinForm::InstallFormHook() {
   if (hook_link_ || !FForm) return;
-  hook_link_ = new TFormHookLink(FForm, this);
+  hook_link_ = new TMethodHook(FForm, TWndMethod::Bind<&TWinSkinForm::FormHook>(this));
+  hook_link_->OnFreed = [this] { hook_link_ = nullptr; };
 }
 
 void TWinSkinForm::RemoveFormHook() {
   // Someone who hooked the form after us keeps our hook as theirs to call: the link then stays
   // in their chain, passing messages on, and goes with the form.
-  if (TFormHookLink* link = std::exchange(hook_link_, nullptr)) link->Leave();
+  if (TMethodHook* link = std::exchange(hook_link_, nullptr)) link->Remove();
 }
 
 void TWinSkinForm::ReadWindowState() {
@@ -371,9 +337,14 @@ void TWinSkinForm::SkinChangeSteps() {
       else if (c->InheritsFrom("TCustomGrid")) (void)SetOrdProp(c, "FixedColor", face);
     }
   }
-  // Control skinners follow the skin once control discovery attaches them.
-  Skinstate = 3;
   auto alive = alive_;
+  // The control skinners repaint as they take the new skin: one may be freed by another's.
+  for (TObject* listed : std::vector<TObject*>(Controllist)) {
+    if (std::find(Controllist.begin(), Controllist.end(), listed) == Controllist.end()) continue;
+    if (auto* control = dynamic_cast<TSkinControl*>(listed)) Quietly([&] { control->SkinChange(); });
+    if (!*alive) return;
+  }
+  Skinstate = 3;
   if (sMainMenu && (!ischildform || IsMdiChild()) && FormBorder != TSkinFormBorder::sbsNone) {
     // Every skinned frame is refitted, not only a form's: a dialog keeping the old frame
     // widths would have its client area overlap the new frame, or leave a gap.
@@ -397,10 +368,13 @@ void TWinSkinForm::SkinChangeSteps() {
 // ---- Detaching ----
 
 void TWinSkinForm::FreeControls() {
-  // The control skinners of control discovery; they let go of their controls as they go.
+  // The control skinners of control discovery; they let go of their controls as they go. A
+  // control whose window is going, or whose form is, keeps its colour as it is.
   while (!Controllist.empty()) {
     TObject* skinner = Controllist.front();
     Controllist.erase(Controllist.begin());
+    auto* control = dynamic_cast<TSkinControl*>(skinner);
+    if (control && Skinstate != 4 && control->skinstate != kSkinWindowGone) Quietly([&] { control->Unsubclass(); });
     delete skinner;
   }
 }
@@ -725,7 +699,7 @@ void TWinSkinForm::OnSize(TMessage& m) {
 // Messages of the form object, before its own handling: they reach the form through its
 // WindowProc, also when they are sent by the program itself.
 void TWinSkinForm::FormHook(TMessage& m) {
-  const TWndMethod old = hook_link_ ? hook_link_->Old() : TWndMethod();
+  const TWndMethod old = hook_link_ ? hook_link_->Previous() : TWndMethod();
   switch (m.Msg) {
     case WM_SETTEXT: {
       auto alive = alive_;

@@ -36,7 +36,7 @@ class TSkinData;
 class TWinSkinForm;
 class TDataSkinSysButton;
 struct TSkinObjects;
-class TFormHookLink;
+class TMethodHook;
 
 enum class TSkinFormStyle { sfsNormal, sfsMDIform, sfsMDIChild, sfsChild };
 enum class TSkinFormBorder { sbsSizeable, sbsSingle, sbsNone, sbsDialog };
@@ -212,7 +212,6 @@ class TWinSkinForm : public TComponent, public TSkinControlHost {
  private:
   friend class TNCObject;
   friend class TWinSysButton;
-  friend class TFormHookLink;
 
   // Message handling (WinSkinForm.cpp). Each stage handles a message completely or lets it
   // go on to the next stage.
@@ -315,7 +314,7 @@ class TWinSkinForm : public TComponent, public TSkinControlHost {
   DWORD thread_ = 0;
   std::shared_ptr<TSkinObjects> skin_;
   TCanvas fcanvas2;
-  TFormHookLink* hook_link_ = nullptr;  // the form's hook into us; belongs to the form
+  TMethodHook* hook_link_ = nullptr;  // the form's hook into us; belongs to the form
   TMenuHandle sysmenu;
   HMENU hmenu = nullptr;
   HMENU hsysmenu = nullptr;
