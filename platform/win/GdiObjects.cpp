@@ -72,20 +72,20 @@ UINT SelectableType(THandleKind kind) {
 void CheckNotSelected(THandleKind kind, HGDIOBJ obj) {
   const UINT type = SelectableType(kind);
   if (!type) return;
+  // Only this thread's DCs are asked: a DC serves one thread at a time, and a question from
+  // here while its own thread draws with it makes that thread's call fail (a SelectObject
+  // that should have put the old brush back leaves ours in, for one).
   const DWORD self = GetCurrentThreadId();
-  int here = 0, elsewhere = 0;  // DCs of this thread and of others that hold it
+  bool held = false;
   {
     TChecks& c = Checks();
     std::lock_guard<std::mutex> guard(c.lock);
     for (const TWatchedDC& w : c.dcs)
-      if (GetCurrentObject(w.dc, type) == obj) ++(w.thread == self ? here : elsewhere);
+      if (w.thread == self && GetCurrentObject(w.dc, type) == obj) held = true;
   }
-  if (!here && !elsewhere) return;
+  if (!held) return;
   ++g_selected_deletes;
-  // Held by a DC another thread got, the object is shared between threads, and this delete may
-  // race with that thread's drawing.
-  NoteFault(std::string(KindName(kind)) + " deleted while still selected into a device context" +
-            (elsewhere ? " of another thread" : ""));
+  NoteFault(std::string(KindName(kind)) + " deleted while still selected into a device context");
 }
 
 void CountFailedRelease(THandleKind kind, const char* call) {
