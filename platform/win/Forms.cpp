@@ -347,16 +347,50 @@ bool TApplication::ProcessMessage(MSG& msg) {
   return true;
 }
 
-bool TApplication::IsDialogKey(MSG& msg) {
-  if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB) return false;
-  HWND focus = GetFocus();
-  if (!focus || (SendMessageW(focus, WM_GETDLGCODE, VK_TAB, reinterpret_cast<LPARAM>(&msg)) & DLGC_WANTTAB))
-    return false;
+namespace {
+
+// The top control (the form) of the focused window, or null.
+TWinControl* FocusedForm(HWND focus, TWinControl** focused) {
   TWinControl* c = nullptr;
   for (HWND w = focus; w && !c; w = GetParent(w)) c = FindControl(w);
-  if (!c) return false;
+  if (focused) *focused = c;
+  if (!c) return nullptr;
   TWinControl* form = c;
   while (form->Parent()) form = form->Parent();
+  return form;
+}
+
+// Offers msg to the windowed controls inside container, depth first, until one answers 1.
+bool OfferToControls(TWinControl* container, UINT msg, WPARAM wparam, LPARAM lparam) {
+  for (int i = 0; i < container->ControlCount(); ++i) {
+    auto* c = dynamic_cast<TWinControl*>(container->Controls(i));
+    if (!c || !c->HandleAllocated() || !IsWindowVisible(c->Handle()) || !IsWindowEnabled(c->Handle())) continue;
+    if (SendMessageW(c->Handle(), msg, wparam, lparam) == 1) return true;
+    if (OfferToControls(c, msg, wparam, lparam)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool TApplication::IsDialogKey(MSG& msg) {
+  const bool key = msg.message == WM_KEYDOWN &&
+                   (msg.wParam == VK_TAB || msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE);
+  // Alt with a letter: the control whose caption underlines it.
+  const bool accelerator = msg.message == WM_SYSCHAR;
+  if (!key && !accelerator) return false;
+  HWND focus = GetFocus();
+  if (!focus) return false;
+  if (key) {
+    const LRESULT wants = SendMessageW(focus, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg));
+    if (wants & (DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)) return false;
+    if (msg.wParam == VK_TAB && (wants & DLGC_WANTTAB)) return false;
+  }
+  TWinControl* c = nullptr;
+  TWinControl* form = FocusedForm(focus, &c);
+  if (!form) return false;
+  if (accelerator) return OfferToControls(form, CM_DIALOGCHAR, msg.wParam, msg.lParam);
+  if (msg.wParam != VK_TAB) return OfferToControls(form, CM_DIALOGKEY, msg.wParam, msg.lParam);
   form->SelectNext(c, GetKeyState(VK_SHIFT) >= 0, true);
   return true;
 }

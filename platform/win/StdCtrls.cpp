@@ -1,5 +1,7 @@
 #include "platform/win/StdCtrls.h"
 
+#include <cwctype>
+
 #include "platform/win/WinUtil.h"
 
 namespace qn {
@@ -223,6 +225,23 @@ bool TCustomMemo::HandleMessage(TMessage& m) {
 
 // ---- buttons ----
 
+namespace {
+
+// Whether the caption underlines ch: "&X" marks X, "&&" is a plain ampersand.
+bool IsAccelerator(wchar_t ch, const std::wstring& caption) {
+  for (size_t i = 0; i + 1 < caption.size(); ++i) {
+    if (caption[i] != L'&') continue;
+    if (caption[i + 1] == L'&') {
+      ++i;
+      continue;
+    }
+    return std::towupper(ch) == std::towupper(caption[i + 1]);
+  }
+  return false;
+}
+
+}  // namespace
+
 QN_CLASS_IMPL(TButtonControl, TWinControl)
 TButtonControl::TButtonControl(TComponent* owner) : TWinControl(owner) { SetClickEvents(false); }
 
@@ -252,6 +271,24 @@ void TButton::SetDefault(bool v) {
 
 bool TButton::HandleMessage(TMessage& m) {
   if (m.Msg == CN_COMMAND && HIWORD(m.WParam) == BN_CLICKED) {
+    Click();
+    return true;
+  }
+  if (m.Msg == CM_DIALOGKEY) {
+    // Enter clicks the focused button, else the default one; Esc the cancel button.
+    HWND focus = GetFocus();
+    const bool focused = HandleAllocated() && focus == handle_;
+    const bool on_button = dynamic_cast<TButton*>(FindControl(focus)) != nullptr;
+    const bool active = focused || (default_ && !on_button);
+    if ((m.WParam == VK_RETURN && active) || (m.WParam == VK_ESCAPE && cancel_)) {
+      m.Result = 1;
+      Click();
+      return true;
+    }
+  }
+  if (m.Msg == CM_DIALOGCHAR && IsAccelerator(static_cast<wchar_t>(m.WParam), Caption())) {
+    if (CanFocus()) SetFocus();
+    m.Result = 1;
     Click();
     return true;
   }

@@ -153,6 +153,21 @@ class TSkinControl : public TComponent {
  protected:
   // Every message of the control passes through here while the skinner is attached.
   void NewWndProc(TMessage& msg);
+  // Runs the program's own code for the control (its click or mouse-down event) from
+  // BeforeProc or AfterProc: a failure there goes on to the program, as the control's own
+  // handling's would.
+  template <class F>
+  void RunTheirs(F&& f) {
+    TDispatch* d = dispatch_;
+    try {
+      f();
+    } catch (...) {
+      if (d) d->theirs = true;
+      throw;
+    }
+  }
+  // False once the skinner is freed: code that may run the program's handlers keeps a copy.
+  std::shared_ptr<bool> alive_;
 
  private:
   // One message being handled, innermost last.
@@ -175,7 +190,6 @@ class TSkinControl : public TComponent {
   TDispatch* dispatch_ = nullptr;
   std::unique_ptr<TBitmap> buffer_;  // the off-screen picture, resized to each paint
   bool buffer_busy_ = false;
-  std::shared_ptr<bool> alive_;
 };
 
 // Fills rect with a solid brush of colour.

@@ -10,41 +10,6 @@
 
 namespace qn {
 
-const char* SkinnerClassName(TSkinnerKind kind) {
-  switch (kind) {
-    case TSkinnerKind::None: return "";
-    case TSkinnerKind::Button: return "TSkinButton";
-    case TSkinnerKind::BitButton: return "TSkinBitButton";
-    case TSkinnerKind::MenuButton: return "TSkinMenuButton";
-    case TSkinnerKind::SpeedButton: return "TSkinSpeedButton";
-    case TSkinnerKind::CheckBox: return "TSkinCheckBox";
-    case TSkinnerKind::RadioButton: return "TSkinRadioButton";
-    case TSkinnerKind::GroupBox: return "TSkinGroupBox";
-    case TSkinnerKind::Box: return "TSkinBox";
-    case TSkinnerKind::BoxH: return "TSkinBoxH";
-    case TSkinnerKind::Sizer: return "TSkinSizer";
-    case TSkinnerKind::StatusBar: return "TSkinStatusBar";
-    case TSkinnerKind::Tab: return "TSkinTab";
-    case TSkinnerKind::TabBtn: return "TSkinTabBtn";
-    case TSkinnerKind::TabSheet: return "TSkinTabSheet";
-    case TSkinnerKind::Tab31: return "TSkinTab31";
-    case TSkinnerKind::AdvPage: return "TSkinAdvPage";
-    case TSkinnerKind::ComBox: return "TSkinComBox";
-    case TSkinnerKind::Edit: return "TSkinEdit";
-    case TSkinnerKind::DateTime: return "TSkinDateTime";
-    case TSkinnerKind::Scrollbar: return "TSkinScrollbar";
-    case TSkinnerKind::ListView: return "TSkinListView";
-    case TSkinnerKind::ScControl: return "TSkinScControl";
-    case TSkinnerKind::Progress: return "TSkinProgress";
-    case TSkinnerKind::TrackBar: return "TSkinTrackBar";
-    case TSkinnerKind::UpDown: return "TSkinUpDown";
-    case TSkinnerKind::Header: return "TSkinHeader";
-    case TSkinnerKind::MediaPlayer: return "TSkinMP";
-    case TSkinnerKind::ObjImage: return "TSkinObjImage";
-  }
-  return "";
-}
-
 namespace {
 
 using K = TSkinnerKind;

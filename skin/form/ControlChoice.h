@@ -9,20 +9,12 @@
 #include <utility>
 #include <vector>
 
+#include "skin/controls/SkinnerKind.h"
 #include "skin/data/SkinTypes.h"
 
 namespace qn {
 
 class TControl;
-
-// The control skinners, by the class that paints each kind of control.
-enum class TSkinnerKind {
-  None, Button, BitButton, MenuButton, SpeedButton, CheckBox, RadioButton, GroupBox, Box, BoxH, Sizer,
-  StatusBar, Tab, TabBtn, TabSheet, Tab31, AdvPage, ComBox, Edit, DateTime, Scrollbar, ListView, ScControl,
-  Progress, TrackBar, UpDown, Header, MediaPlayer, ObjImage,
-};
-// "TSkinButton" and so on; "" for None.
-const char* SkinnerClassName(TSkinnerKind kind);
 
 // How a skinner is attached: to a control object (recolouring it to the skin's face colour or
 // not), as a scroll-bar skinner, to a window-less control, or to a bare window.

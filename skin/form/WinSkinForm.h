@@ -37,6 +37,7 @@ class TWinSkinForm;
 class TDataSkinSysButton;
 struct TSkinObjects;
 class TMethodHook;
+struct TSkinnerChoice;
 
 enum class TSkinFormStyle { sfsNormal, sfsMDIform, sfsMDIChild, sfsChild };
 enum class TSkinFormBorder { sbsSizeable, sbsSingle, sbsNone, sbsDialog };
@@ -124,10 +125,20 @@ class TWinSkinForm : public TComponent, public TSkinControlHost {
   // The outline for a window of W x H; without redraw when a resize that repaints follows.
   void ShapeWindow(int W, int H, bool redraw);
   void Uncropwindow();
-  // ---- Control skinners: kept here, attached by control discovery (a later step) ----
-  void InitControls(TWinControl* parent) {}
-  void InitHwndControls(HWND parent) {}
-  void AddControlh(HWND wnd) {}
+  // ---- Control discovery (FormControls.cpp): a skinner for every control it can paint ----
+  // Every control of a form object: its owned controls, then its tab-order list.
+  void InitControls(TWinControl* form);
+  // The skinner of one control, found while walking the container wform.
+  void AddComp(TControl* control, TWinControl* wform);
+  // AddComp for every child control of a container.
+  void SkinChildren(TWinControl* container);
+  // The control answers it is skinned, or a listed skinner skins it.
+  bool IsControlSkinned(TControl* control);
+  // Every child window of a plain window, and one of them.
+  void InitHwndControls(HWND parent);
+  void AddControlh(HWND wnd);
+  // The listed skinners whose controls' windows were destroyed are freed.
+  void PurgeControls();
   // What the control skinners reach the form through.
   bool AddControlList(TObject* skinner) override;
   void DeleteControl(TObject* skinner) override;
@@ -259,6 +270,9 @@ class TWinSkinForm : public TComponent, public TSkinControlHost {
   int TitleWidthNeeded();
 
   // The caption buttons (FormButtons.cpp).
+  // Carries out what control discovery chose for a control (FormControls.cpp).
+  void ApplyChoice(const TSkinnerChoice& choice, TControl* control, TWinControl* wform);
+  void WalkOwnedControls(TWinControl* container);
   // The caption buttons of a skin's definitions, for this window.
   std::vector<std::unique_ptr<TWinSysButton>> MakeSysButtons(TSkinObjects& objects);
   bool EvalVisibility(int code, int action, bool second) const;
