@@ -226,6 +226,8 @@ bool TSkinButton::BeforeProc(TMessage& msg) {
 void TSkinButton::AfterProc(TMessage& msg) {
   switch (msg.Msg) {
     case WM_SETTEXT:
+    case CM_TEXTCHANGED:
+      text_known_ = false;
       PaintControl(nullptr);
       return;
     case WM_KEYDOWN:
@@ -285,15 +287,22 @@ TDataSkinButton* TSkinButton::ButtonObject(TSkinObjects& skin) const {
   return button;
 }
 
+bool TSkinButton::PaintsWholeControl() const {
+  auto skin = Skin();
+  if (!skin || !ButtonObject(*skin)) return false;
+  return !(GControl && PropEnumIs(GControl, "Visible", "false"));
+}
+
 void TSkinButton::ReadState() {
   focused = hwnd && GetFocus() == hwnd;
   enabled = !hwnd || !(GetWindowLongW(hwnd, GWL_STYLE) & WS_DISABLED);
-  if (TControl* target = Target()) {
-    caption = GetPropText(target, "Caption");
-    MultiLine = PropEnumIs(target, "MultiLine", "true");
-  } else {
-    caption = GetWndText(hwnd);
+  TControl* target = Target();
+  if (!text_known_) {
+    text_ = target ? GetPropText(target, "Caption") : GetWndText(hwnd);
+    text_known_ = true;
   }
+  caption = text_;
+  if (target) MultiLine = PropEnumIs(target, "MultiLine", "true");
 }
 
 bool TSkinButton::Defaulted() const { return PropEnumIs(Target(), "Default", "true"); }
@@ -369,11 +378,13 @@ void TSkinButton::DrawButtonCaption(HDC dc, const RECT& rect, UINT alignment) {
 
 void TSkinBitButton::DrawGlyph(HDC dc, POINT at, int count, int index, TBitmap& bitmap) {
   if (count < 1) count = 1;
+  // A one-cell glyph has no disabled cell of its own: it is embossed instead.
+  const bool embossed = index == 2 && count == 1;
   if (index > count || index < 1) index = 1;
   const int w = bitmap.Width() / count, h = bitmap.Height();
   if (w <= 0 || h <= 0) return;
   std::unique_ptr<TBitmap> picture;
-  if (index == 2 && count == 1) {
+  if (embossed) {
     picture = MakeDisabledGlyph(bitmap);
   } else {
     picture = std::make_unique<TBitmap>(w, h, TPixelFormat::pfDevice);

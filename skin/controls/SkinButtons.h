@@ -42,6 +42,9 @@ class TSkinButton : public TSkinControl {
   bool BeforeProc(TMessage& msg) override;
   void AfterProc(TMessage& msg) override;
   void DrawControl(HDC dc, const RECT& rc) override;
+  // With a face to paint, the background (face colour or the parent's picture) fills the
+  // whole button.
+  bool PaintsWholeControl() const override;
 
   // Lays out `caption` word-wrapped in rect (a "||" in it breaks the line) and draws it in the
   // DC's font and text colour, with the focus rectangle around it while focused.
@@ -66,6 +69,10 @@ class TSkinButton : public TSkinControl {
 
  private:
   void Click();
+  // The control's text as last read: asking for it sends the control two messages, which costs
+  // more than painting the face, so it is read again only after the text changed.
+  std::wstring text_;
+  bool text_known_ = false;
 };
 
 class TSkinBitButton : public TSkinButton {

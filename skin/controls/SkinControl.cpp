@@ -311,7 +311,7 @@ void TSkinControl::Compose(HDC target, const RECT& rc, F&& draw) {
   } busy{buffer_busy_, buffer_busy_};
   buffer_busy_ = true;
   // What the target shows now is the starting point: a painter may cover part of it only.
-  BitBlt(dc, 0, 0, w, h, target, rc.left, rc.top, SRCCOPY);
+  if (!PaintsWholeControl()) BitBlt(dc, 0, 0, w, h, target, rc.left, rc.top, SRCCOPY);
   draw(dc, RECT{0, 0, w, h});
   BitBlt(target, rc.left, rc.top, w, h, dc, 0, 0, SRCCOPY);
 }

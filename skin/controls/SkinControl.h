@@ -74,6 +74,9 @@ class TSkinControl : public TComponent {
   // The painter of one kind of control: dc is an off-screen picture of the control as it looks
   // now, rc its rectangle (at the origin); what it draws reaches the screen in one blit.
   virtual void DrawControl(HDC dc, const RECT& rc) {}
+  // The painter covers every pixel of rc itself: the off-screen picture then starts empty
+  // instead of as a copy of the screen, which is slow to read.
+  virtual bool PaintsWholeControl() const { return false; }
   // The skin was replaced: the control takes the new face colour (if it wears the skin's) and
   // is repainted.
   virtual void SkinChange();
