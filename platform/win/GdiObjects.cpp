@@ -123,6 +123,17 @@ void SetGdiChecks(bool on) {
 
 int SelectedDeletes() { return g_selected_deletes.load(); }
 
+namespace {
+std::atomic<int> g_screen_draws{0};
+}  // namespace
+
+BOOL ScreenBlt(HDC target, int x, int y, int w, int h, HDC source, int sx, int sy) {
+  if (GetObjectType(target) == OBJ_DC) ++g_screen_draws;
+  return BitBlt(target, x, y, w, h, source, sx, sy, SRCCOPY);
+}
+
+int ScreenDraws() { return g_screen_draws.load(); }
+
 std::vector<std::string> TakeGdiFaults() {
   TChecks& c = Checks();
   std::lock_guard<std::mutex> guard(c.lock);

@@ -27,6 +27,11 @@ int FailedReleases();
 // the object leaks, while Wine only puts it off, so nothing else would show it.
 void SetGdiChecks(bool on);
 int SelectedDeletes();
+
+// A copy onto the screen: BitBlt to a window's DC (not to a memory DC), counted so that tests
+// can see how many draws a change of look takes to reach the screen.
+BOOL ScreenBlt(HDC target, int x, int y, int w, int h, HDC source, int sx, int sy);
+int ScreenDraws();
 // What the checks found since the last call, one line each (selected deletes and refused
 // releases); the list is emptied.
 std::vector<std::string> TakeGdiFaults();

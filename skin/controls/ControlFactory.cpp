@@ -1,6 +1,7 @@
 #include "skin/controls/WinSubClass.h"
 
 #include "skin/controls/SkinButtons.h"
+#include "skin/controls/SkinTabs.h"
 
 namespace qn {
 
@@ -43,6 +44,11 @@ TSkinControl* MakeControlSkinner(TSkinnerKind kind, TComponent* owner) {
     case TSkinnerKind::Button: return new TSkinButton(owner);
     case TSkinnerKind::BitButton: return new TSkinBitButton(owner);
     case TSkinnerKind::MenuButton: return new TSkinMenuButton(owner);
+    case TSkinnerKind::Tab: return new TSkinTab(owner);
+    case TSkinnerKind::TabBtn: return new TSkinTabBtn(owner);
+    case TSkinnerKind::TabSheet: return new TSkinTabSheet(owner);
+    case TSkinnerKind::Tab31: return new TSkinTab31(owner);
+    case TSkinnerKind::AdvPage: return new TSkinAdvPage(owner);
     default:
       return nullptr;  // a kind whose skinner is not built yet: the control stays plain
   }

@@ -313,7 +313,7 @@ void TSkinControl::Compose(HDC target, const RECT& rc, F&& draw) {
   // What the target shows now is the starting point: a painter may cover part of it only.
   if (!PaintsWholeControl()) BitBlt(dc, 0, 0, w, h, target, rc.left, rc.top, SRCCOPY);
   draw(dc, RECT{0, 0, w, h});
-  BitBlt(target, rc.left, rc.top, w, h, dc, 0, 0, SRCCOPY);
+  ScreenBlt(target, rc.left, rc.top, w, h, dc, 0, 0);
 }
 
 void TSkinControl::PaintControl(HDC adc) {

@@ -437,6 +437,28 @@ TEST(DisabledGlyph, IsTheGlyphsSizeAndEmbossesOnlyItsInk) {
   EXPECT_EQ(px[7][7], light) << "and its highlight one pixel down and right";
 }
 
+// A hover change and a press each reach the screen as one blit; erasing the background draws
+// nothing first.
+TEST_F(ButtonTest, AHoverOrAPressReachesTheScreenInOneDraw) {
+  auto* button = Place<TButton>(20, 20, 110, 36);
+  Discover();
+  button->SetFocus();
+  Settle(button->Handle());
+  const Rows shown = ClientPixels(button);
+  {
+    TWindowDC dc(button->Handle());
+    EXPECT_NE(SendMessageW(button->Handle(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc.Get()), 0), 0);
+  }
+  EXPECT_TRUE(SamePicture(ClientPixels(button), shown)) << "the erase drew nothing";
+  int draws = ScreenDraws();
+  Hover(button);
+  EXPECT_EQ(ScreenDraws() - draws, 1) << "hover";
+  draws = ScreenDraws();
+  Press(button, WM_LBUTTONDOWN);
+  EXPECT_EQ(ScreenDraws() - draws, 1) << "press";
+  Press(button, WM_LBUTTONUP);
+}
+
 // Control destroyed first, form skinner freed first: nothing is left behind.
 TEST_F(ButtonTest, LettingGoInAnyOrderLeavesNothing) {
   // The skin's button image makes its picture and DC at its first paint; they stay with it.
