@@ -23,6 +23,13 @@ T* Add(TWinControl* parent, int x, int y, int w, int h, const std::wstring& capt
   return c;
 }
 
+// Labels show what lies behind them: the skin's face on a skinned page or box.
+TLabel* AddLabel(TWinControl* parent, int x, int y, int w, int h, const std::wstring& caption) {
+  auto* label = Add<TLabel>(parent, x, y, w, h, caption);
+  label->SetTransparent(true);
+  return label;
+}
+
 TTabSheet* AddPage(TPageControl* pages, const std::wstring& caption) {
   auto* page = new TTabSheet(pages->Owner());
   page->SetPageControl(pages);
@@ -141,7 +148,7 @@ void TGalleryForm::BuildSkinList(TWinControl* parent) {
 }
 
 void TGalleryForm::BuildButtonsPage(TTabSheet* page) {
-  Add<TLabel>(page, 16, 12, 480, 18, L"Push buttons: normal, default, disabled; hover and press them.");
+  AddLabel(page, 16, 12, 480, 18, L"Push buttons: normal, default, disabled; hover and press them.");
   Add<TButton>(page, 16, 36, 110, 30, L"&Normal");
   auto* def = Add<TButton>(page, 140, 36, 110, 30, L"&Default");
   def->SetDefault(true);
@@ -149,7 +156,7 @@ void TGalleryForm::BuildButtonsPage(TTabSheet* page) {
   off->SetEnabled(false);
   Add<TButton>(page, 388, 36, 110, 30, L"Two||lines");
 
-  Add<TLabel>(page, 16, 84, 480, 18, L"Bitmap buttons: glyph left, on top, and disabled (embossed).");
+  AddLabel(page, 16, 84, 480, 18, L"Bitmap buttons: glyph left, on top, and disabled (embossed).");
   DrawJarGlyph(glyph_);
   auto* left = Add<TBitBtn>(page, 16, 108, 140, 34, L"&Open recipe");
   left->SetGlyph(&glyph_);
@@ -160,7 +167,7 @@ void TGalleryForm::BuildButtonsPage(TTabSheet* page) {
   dim->SetGlyph(&glyph_);
   dim->SetEnabled(false);
 
-  Add<TLabel>(page, 16, 172, 480, 18, L"A see-through button on a panel, and one the skin leaves alone.");
+  AddLabel(page, 16, 172, 480, 18, L"A see-through button on a panel, and one the skin leaves alone.");
   auto* under = Add<TPanel>(page, 16, 196, 200, 60);
   under->SetColor(static_cast<TColor>(0x6080A0));
   auto* through = Add<TButton>(under, 40, 14, 120, 32, L"See-through");
@@ -171,11 +178,11 @@ void TGalleryForm::BuildButtonsPage(TTabSheet* page) {
 
 void TGalleryForm::BuildBoxesPage(TTabSheet* page) {
   auto* group = Add<TGroupBox>(page, 16, 12, 240, 150, L"Group box");
-  Add<TLabel>(group, 14, 28, 200, 18, L"Controls inside a group box:");
+  AddLabel(group, 14, 28, 200, 18, L"Controls inside a group box:");
   Add<TButton>(group, 14, 56, 100, 30, L"Inside");
   Add<TButton>(group, 124, 56, 100, 30, L"Also inside");
   auto* nested = Add<TGroupBox>(page, 270, 12, 240, 150, L"A second group");
-  Add<TLabel>(nested, 14, 28, 200, 36, L"Group boxes hold their own captions.");
+  AddLabel(nested, 14, 28, 200, 36, L"Group boxes hold their own captions.");
 
   auto* raised = Add<TPanel>(page, 16, 178, 150, 70, L"Raised panel");
   raised->SetBevelOuter(TPanelBevel::bvRaised);
@@ -183,7 +190,7 @@ void TGalleryForm::BuildBoxesPage(TTabSheet* page) {
   lowered->SetBevelOuter(TPanelBevel::bvLowered);
   auto* flat = Add<TPanel>(page, 348, 178, 150, 70, L"Flat panel");
   flat->SetBevelOuter(TPanelBevel::bvNone);
-  Add<TLabel>(page, 16, 262, 480, 18, L"The status bar below has panels and a size grip.");
+  AddLabel(page, 16, 262, 480, 18, L"The status bar below has panels and a size grip.");
 }
 
 void TGalleryForm::BuildTabsPage(TTabSheet* page) {
@@ -200,7 +207,7 @@ void TGalleryForm::BuildTabsPage(TTabSheet* page) {
     tabs->SetTabPosition(side.position);
     tabs->SetTabs({side.name, L"Second", L"Third"});
     tabs->SetTabIndex(0);
-    Add<TLabel>(tabs, 40, 50, 160, 18, std::wstring(L"Tabs on the ") + side.name);
+    AddLabel(tabs, 40, 50, 160, 18, std::wstring(L"Tabs on the ") + side.name);
   }
   auto* set = Add<TTabSet>(page, 12, 292, 500, 26);
   set->SetTabs({L"Tab set", L"Wines", L"Herbs", L"Notes"});
