@@ -1,5 +1,6 @@
 #include "skin/controls/WinSubClass.h"
 
+#include "skin/controls/SkinBoxes.h"
 #include "skin/controls/SkinButtons.h"
 #include "skin/controls/SkinTabs.h"
 
@@ -14,6 +15,7 @@ const char* SkinnerClassName(TSkinnerKind kind) {
     case TSkinnerKind::SpeedButton: return "TSkinSpeedButton";
     case TSkinnerKind::CheckBox: return "TSkinCheckBox";
     case TSkinnerKind::RadioButton: return "TSkinRadioButton";
+    case TSkinnerKind::GroupBox: return "TSkinGroupBox";
     case TSkinnerKind::Box: return "TSkinBox";
     case TSkinnerKind::BoxH: return "TSkinBoxH";
     case TSkinnerKind::Sizer: return "TSkinSizer";
@@ -44,6 +46,11 @@ TSkinControl* MakeControlSkinner(TSkinnerKind kind, TComponent* owner) {
     case TSkinnerKind::Button: return new TSkinButton(owner);
     case TSkinnerKind::BitButton: return new TSkinBitButton(owner);
     case TSkinnerKind::MenuButton: return new TSkinMenuButton(owner);
+    case TSkinnerKind::GroupBox: return new TSkinGroupBox(owner);
+    case TSkinnerKind::Box: return new TSkinBox(owner);
+    case TSkinnerKind::BoxH: return new TSkinBoxH(owner);
+    case TSkinnerKind::Sizer: return new TSkinSizer(owner);
+    case TSkinnerKind::StatusBar: return new TSkinStatusBar(owner);
     case TSkinnerKind::Tab: return new TSkinTab(owner);
     case TSkinnerKind::TabBtn: return new TSkinTabBtn(owner);
     case TSkinnerKind::TabSheet: return new TSkinTabSheet(owner);
