@@ -419,6 +419,8 @@ TColor TSkinControl::GetParentColor(TColor acolor) const {
   TControl* target = Target();
   TWinControl* parent = target ? target->Parent() : nullptr;
   if (!parent) return acolor;
+  // A skinned parent (a page, a box) shows the skin's face, whatever its own colour says.
+  if (parent->HandleAllocated() && SendMessageW(parent->Handle(), WM_SKINQUERY, 0, 0) == 1) return FaceColor();
   // A parent without an integer "Color" reads as -1.
   const int color = GetPropInt(parent, "Color");
   return color == -1 ? acolor : color;

@@ -92,7 +92,8 @@ class TSkinControl : public TComponent {
 
   // ---- Colours ----
   TColor FaceColor() const;  // the skin's button face, painted behind skinned controls
-  // The colour of the control's parent, or acolor when it has none that can be read.
+  // The colour the control's parent shows (the skin's face for a skinned parent), or acolor
+  // when it has none that can be read.
   TColor GetParentColor(TColor acolor) const;
   void FillFace(HDC dc, const RECT& rect) const;
   void FillParentColor(HDC dc, const RECT& rect) const;
