@@ -5,8 +5,10 @@
 #include <optional>
 #include <string>
 
+#include "platform/core/TextConv.h"
 #include "platform/win/GdiObjects.h"
 #include "platform/win/PropAccess.h"
+#include "skin/controls/CanvasText.h"
 #include "skin/data/SkinTypes.h"
 #include "skin/data/WinSkinData.h"
 #include "skin/draw/SkinDraw.h"
@@ -31,40 +33,13 @@ constexpr int kPanelTextInset = 2;
 // A group box's caption starts (or, right-aligned, ends) this far from its edge.
 constexpr int kGroupCaptionInset = 8;
 
-std::string Lower(std::string s) {
-  std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return s;
-}
-
 bool Contains(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
 
 // An enumeration property whose value says right-to-left reading ("bdRightToLeft" and its kin).
 bool ReadsRightToLeft(TObject* obj) {
-  const std::string mode = Lower(GetPropEnum(obj, "BiDiMode"));
+  const std::string mode = LowerAscii(GetPropEnum(obj, "BiDiMode"));
   return !mode.empty() && mode != "bdlefttoright";
 }
-
-// The canvas's font and colour on its DC with a transparent background, for one scope.
-class TCanvasText {
- public:
-  explicit TCanvasText(TCanvas& canvas)
-      : dc_(canvas.Handle()),
-        font_(dc_, canvas.Font().Handle()),
-        mode_(SetBkMode(dc_, TRANSPARENT)),
-        color_(SetTextColor(dc_, ColorToRGB(canvas.Font().Color()))) {}
-  TCanvasText(const TCanvasText&) = delete;
-  TCanvasText& operator=(const TCanvasText&) = delete;
-  ~TCanvasText() {
-    SetTextColor(dc_, color_);
-    SetBkMode(dc_, mode_);
-  }
-
- private:
-  HDC dc_;
-  TScopedSelect font_;
-  int mode_;
-  COLORREF color_;
-};
 
 // The canvas on dc for one scope; it lets go of dc (and dc gets its objects back) at the end.
 class TCanvasOn {
@@ -311,10 +286,10 @@ void TSkinStatusBar::DrawControl(HDC dc, const RECT& rect) {
   } else {
     for (int i = 0; i < n; ++i) {
       TCollectionItem* panel = panels->Items(i);
-      const std::string align = Lower(GetPropEnum(panel, "Alignment"));
+      const std::string align = LowerAscii(GetPropEnum(panel, "Alignment"));
       UINT flags = Contains(align, "right") ? DT_RIGHT : Contains(align, "center") ? DT_CENTER : DT_LEFT;
       if (ReadsRightToLeft(panel) && flags != DT_CENTER) flags = flags == DT_LEFT ? DT_RIGHT : DT_LEFT;
-      const std::string bevel = Lower(GetPropEnum(panel, "Bevel"));
+      const std::string bevel = LowerAscii(GetPropEnum(panel, "Bevel"));
       const int frame = Contains(bevel, "raised") ? kPanelRaised : Contains(bevel, "none") ? kPanelFlat : kPanelLowered;
       RECT r;
       if (!PanelRect(hwnd, i, r)) continue;
@@ -322,7 +297,7 @@ void TSkinStatusBar::DrawControl(HDC dc, const RECT& rect) {
       // The last panel runs to the control's edge.
       r.right = i == n - 1 ? rect.right : r.right + 2;
       DrawPanelBack(dc, r, frame);
-      if (Contains(Lower(GetPropEnum(panel, "Style")), "ownerdraw")) continue;
+      if (Contains(LowerAscii(GetPropEnum(panel, "Style")), "ownerdraw")) continue;
       std::wstring text = GetPropText(panel, "Text");
       if (text.empty()) text = L" ";
       const RECT t{r.left + kPanelTextInset, r.top, r.right - kPanelTextInset, r.bottom};

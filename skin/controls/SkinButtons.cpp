@@ -1,9 +1,9 @@
 #include "skin/controls/SkinButtons.h"
 
 #include <algorithm>
-#include <cwctype>
 
 #include "platform/core/TextConv.h"
+#include "platform/win/Buttons.h"
 #include "platform/win/GdiObjects.h"
 #include "platform/win/Messages.h"
 #include "platform/win/PropAccess.h"
@@ -25,16 +25,6 @@ constexpr DWORD kRopDSPDxax = 0xE20746;  // the brush where the source is white,
 int Width(const RECT& r) { return r.right - r.left; }
 int Height(const RECT& r) { return r.bottom - r.top; }
 
-std::string Lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
-
-std::wstring Lower(std::wstring text) {
-  std::transform(text.begin(), text.end(), text.begin(), [](wchar_t c) { return static_cast<wchar_t>(std::towlower(c)); });
-  return text;
-}
-
 HFONT WindowFont(HWND wnd) {
   return wnd ? reinterpret_cast<HFONT>(SendMessageW(wnd, WM_GETFONT, 0, 0)) : nullptr;
 }
@@ -48,73 +38,13 @@ SIZE MeasureCaption(HDC dc, const std::wstring& caption, RECT room) {
   return SIZE{Width(room), Height(room)};
 }
 
-enum class TGlyphSide { Left, Right, Top, Bottom };
-
-TGlyphSide SideOf(const std::string& layout) {
-  if (layout == "blglyphright") return TGlyphSide::Right;
-  if (layout == "blglyphtop") return TGlyphSide::Top;
-  if (layout == "blglyphbottom") return TGlyphSide::Bottom;
-  return TGlyphSide::Left;
-}
-
-bool Horizontal(TGlyphSide side) { return side == TGlyphSide::Left || side == TGlyphSide::Right; }
-
-// Where the glyph and the caption of a glyph button go.
-struct TGlyphLayout {
-  POINT glyph{0, 0};
-  RECT text{0, 0, 0, 0};
-  UINT format = DT_WORDBREAK;
-};
-
-// client: the button's size; glyph and text: their sizes; margin and spacing -1 when not set.
-TGlyphLayout LayOutGlyph(SIZE client, SIZE glyph, SIZE text, TGlyphSide side, int margin, int spacing, bool centred) {
-  TGlyphLayout out;
-  POINT at{0, 0};
-  if (Horizontal(side)) {
-    out.glyph.y = (client.cy - glyph.cy + 1) / 2;
-    at.y = (client.cy - text.cy + 1) / 2;
-  } else {
-    out.glyph.x = (client.cx - glyph.cx + 1) / 2;
-    at.x = (client.cx - text.cx + 1) / 2;
-  }
-  if (text.cx == 0 || glyph.cx == 0) spacing = 0;
-  const int c = Horizontal(side) ? client.cx : client.cy;
-  const int g = Horizontal(side) ? glyph.cx : glyph.cy;
-  const int s = Horizontal(side) ? text.cx : text.cy;
-  if (margin == -1 || centred) {
-    if (spacing == -1) {
-      margin = (c - (g + s)) / 3;
-      spacing = margin;
-    } else {
-      margin = (c - (g + spacing + s)) / 2;
-    }
-  } else if (spacing == -1) {
-    spacing = ((c - (margin + g)) - s) / 2;
-  }
-  switch (side) {
-    case TGlyphSide::Left:
-      out.glyph.x = margin;
-      at.x = margin + glyph.cx + spacing;
-      out.format |= DT_LEFT;
-      break;
-    case TGlyphSide::Right:
-      out.glyph.x = client.cx - margin - glyph.cx;
-      at.x = out.glyph.x - spacing - text.cx;
-      out.format |= DT_RIGHT;
-      break;
-    case TGlyphSide::Top:
-      out.glyph.y = margin;
-      at.y = margin + glyph.cy + spacing;
-      out.format |= DT_CENTER;
-      break;
-    case TGlyphSide::Bottom:
-      out.glyph.y = client.cy - margin - glyph.cy;
-      at.y = out.glyph.y - spacing - text.cy;
-      out.format |= DT_CENTER;
-      break;
-  }
-  out.text = RECT{at.x, at.y, at.x + text.cx, at.y + text.cy};
-  return out;
+// The layout a button's "Layout" enumeration names, lower-cased; the glyph on the left for
+// anything else.
+TButtonLayout LayoutOf(const std::string& layout) {
+  if (layout == "blglyphright") return TButtonLayout::blGlyphRight;
+  if (layout == "blglyphtop") return TButtonLayout::blGlyphTop;
+  if (layout == "blglyphbottom") return TButtonLayout::blGlyphBottom;
+  return TButtonLayout::blGlyphLeft;
 }
 
 }  // namespace
@@ -182,7 +112,7 @@ void TSkinButton::Init(TSkinControlHost* sf, TSkinData* sd, TCanvas* acanvas, bo
   TControl* target = Target();
   if (!target) return;
   // These libraries' buttons fire their mouse-down event themselves.
-  const std::string name = Lower(target->ClassName());
+  const std::string name = LowerAscii(target->ClassName());
   if (name.rfind("trz", 0) == 0 || name.rfind("tel", 0) == 0) kind = 1;
   if (target->Tag() == kTransparentTag || (sd && Has(sd->Options(), xoTransparent))) trans = true;
 }
@@ -274,7 +204,7 @@ void TSkinButton::Click() {
   }
   if (!hwnd) return;
   const HWND parent = GetParent(hwnd);
-  if (Lower(GetWndClassName(hwnd)) == L"tbutton") {
+  if (LowerAscii(GetWndClassName(hwnd)) == L"tbutton") {
     PostMessageW(parent, WM_COMMAND, 0, reinterpret_cast<LPARAM>(hwnd));
   } else {
     PostMessageW(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(hwnd), BN_CLICKED), reinterpret_cast<LPARAM>(hwnd));
@@ -374,6 +304,21 @@ void TSkinButton::DrawButtonCaption(HDC dc, const RECT& rect, UINT alignment) {
   }
 }
 
+void TSkinButton::DrawPlacedCaption(HDC dc, const RECT& rect, UINT format, TColor colour) {
+  if (caption.empty()) return;
+  const COLORREF old_color = SetTextColor(dc, ColorToRGB(colour));
+  const int old_mode = SetBkMode(dc, TRANSPARENT);
+  RECT t = rect;
+  SkinDrawText(dc, caption, t, format);
+  SetBkMode(dc, old_mode);
+  SetTextColor(dc, old_color);
+  if (ShowsFocusRect()) {
+    RECT f = rect;
+    InflateRect(&f, 2, 2);
+    DrawFocusRect(dc, &f);
+  }
+}
+
 // ---- TSkinBitButton ----
 
 void TSkinBitButton::DrawGlyph(HDC dc, POINT at, int count, int index, TBitmap& bitmap) {
@@ -402,86 +347,37 @@ void TSkinBitButton::DrawControl(HDC dc, const RECT& rc) {
   TDataSkinButton* button = skin ? ButtonObject(*skin) : nullptr;
   if (!button) return;
   if (GControl && PropEnumIs(GControl, "Visible", "false")) return;
-  if (!PicField.empty()) {
-    DrawPicturePath(dc, rc, *button);
-    return;
-  }
+  // A picture button draws the picture property PicField names, whole, instead of a cell of
+  // the glyph strip, and shows the focused face for the focus alone, never for the default.
+  const bool picture_path = !PicField.empty();
   ReadState();
-  const int frame = PushButtonFrame(focused || Defaulted(), state & kStatePressed, state & kStateHot, !enabled);
+  const int frame = PushButtonFrame(focused || (!picture_path && Defaulted()), state & kStatePressed,
+                                    state & kStateHot, !enabled);
   const int cell = frame == kFrameDisabled ? 2 : frame == kFramePressed ? 3 : 1;
   DrawFace(dc, rc, *button, frame);
 
   TControl* target = Target();
   TFont* published = PublishedFont(target);
   TScopedSelect font_in(dc, published ? published->Handle() : WindowFont(hwnd));
-  auto* glyph = dynamic_cast<TBitmap*>(GetPropObject(target, "Glyph"));
-  if (glyph && glyph->Empty()) glyph = nullptr;
-  // No cell count, or a nonsensical one, is one cell.
-  const int cells = std::max(1, GetPropInt(target, "NumGlyphs"));
-  const int margin = GetPropInt(target, "Margin"), spacing = GetPropInt(target, "Spacing");
-  const TGlyphSide side = SideOf(Lower(GetPropEnum(target, "Layout")));
-  const bool centred = Lower(GetPropEnum(target, "Alignment")) == "tacenter";
-
-  const SIZE client{Width(rc), Height(rc)};
-  const SIZE g = glyph ? SIZE{glyph->Width() / cells, glyph->Height()} : SIZE{0, 0};
-  caption = ReplaceFirst(caption, L"||", L"\r\n");
-  RECT room{2, 2, client.cx - 2, client.cy - 2};
-  if (Horizontal(side)) room.right -= g.cx + 2;
-  else room.bottom -= g.cy + 2;
-  const SIZE s = MeasureCaption(dc, caption, room);
-  const TGlyphLayout layout = LayOutGlyph(client, g, s, side, margin, spacing, centred);
-
-  if (glyph) DrawGlyph(dc, layout.glyph, cells, cell, *glyph);
-  if (caption.empty()) return;
-  const COLORREF old_color =
-      SetTextColor(dc, ColorToRGB(CaptionColor(*button, frame, published ? published->Color() : clBtnText)));
-  const int old_mode = SetBkMode(dc, TRANSPARENT);
-  RECT t = layout.text;
-  SkinDrawText(dc, caption, t, CheckBiDi(layout.format));
-  SetBkMode(dc, old_mode);
-  SetTextColor(dc, old_color);
-  if (ShowsFocusRect()) {
-    RECT f = layout.text;
-    InflateRect(&f, 2, 2);
-    DrawFocusRect(dc, &f);
-  }
-}
-
-void TSkinBitButton::DrawPicturePath(HDC dc, const RECT& rc, TDataSkinButton& button) {
-  ReadState();
-  // A picture button shows the focused face for the focus alone, never for being the default.
-  const int frame = PushButtonFrame(focused, state & kStatePressed, state & kStateHot, !enabled);
-  DrawFace(dc, rc, button, frame);
-  TControl* target = Target();
-  TFont* published = PublishedFont(target);
-  TScopedSelect font_in(dc, published ? published->Handle() : WindowFont(hwnd));
-  auto* picture = dynamic_cast<TBitmap*>(GetPropObject(target, WideToUtf8(PicField)));
+  auto* picture = dynamic_cast<TBitmap*>(GetPropObject(target, picture_path ? WideToUtf8(PicField) : "Glyph"));
   if (picture && picture->Empty()) picture = nullptr;
+  // No cell count, or a nonsensical one, is one cell.
+  const int cells = picture_path ? 1 : std::max(1, GetPropInt(target, "NumGlyphs"));
   const int margin = GetPropInt(target, "Margin"), spacing = GetPropInt(target, "Spacing");
-  const TGlyphSide side = SideOf(Lower(GetPropEnum(target, "Layout")));
-  const bool centred = Lower(GetPropEnum(target, "Alignment")) == "tacenter";
-  const SIZE client{Width(rc), Height(rc)};
-  const SIZE g = picture ? SIZE{picture->Width(), picture->Height()} : SIZE{0, 0};
+  const TButtonLayout layout = LayoutOf(LowerAscii(GetPropEnum(target, "Layout")));
+  // Centred, the margin is worked out as when it is not set.
+  const bool centred = LowerAscii(GetPropEnum(target, "Alignment")) == "tacenter";
+
+  const SIZE g = picture ? SIZE{picture->Width() / cells, picture->Height()} : SIZE{0, 0};
   caption = ReplaceFirst(caption, L"||", L"\r\n");
-  RECT room{2, 2, client.cx - 2, client.cy - 2};
-  if (Horizontal(side)) room.right -= g.cx + 2;
-  else room.bottom -= g.cy + 2;
-  const SIZE s = MeasureCaption(dc, caption, room);
-  const TGlyphLayout layout = LayOutGlyph(client, g, s, side, margin, spacing, centred);
-  if (picture) picture->Draw(dc, layout.glyph.x, layout.glyph.y);
-  if (caption.empty()) return;
-  const COLORREF old_color =
-      SetTextColor(dc, ColorToRGB(CaptionColor(button, frame, published ? published->Color() : clBtnText)));
-  const int old_mode = SetBkMode(dc, TRANSPARENT);
-  RECT t = layout.text;
-  SkinDrawText(dc, caption, t, layout.format);
-  SetBkMode(dc, old_mode);
-  SetTextColor(dc, old_color);
-  if (ShowsFocusRect()) {
-    RECT f = layout.text;
-    InflateRect(&f, 2, 2);
-    DrawFocusRect(dc, &f);
-  }
+  const TGlyphPlacement place =
+      PlaceGlyphAndCaption(dc, SIZE{Width(rc), Height(rc)}, g, caption, layout, centred ? -1 : margin, spacing);
+
+  if (picture && picture_path) picture->Draw(dc, place.glyph.x, place.glyph.y);
+  else if (picture) DrawGlyph(dc, place.glyph, cells, cell, *picture);
+  const UINT format = DT_WORDBREAK | place.text_format;
+  DrawPlacedCaption(dc, place.text, picture_path ? format : CheckBiDi(format),
+                    CaptionColor(*button, frame, published ? published->Color() : clBtnText));
 }
 
 // ---- TSkinMenuButton ----
@@ -540,18 +436,7 @@ void TSkinMenuButton::DrawControl(HDC dc, const RECT& rc) {
       Polygon(dc, corners, 3);
     }
   }
-  if (caption.empty()) return;
-  const COLORREF old_color = SetTextColor(dc, ColorToRGB(text_color));
-  const int old_mode = SetBkMode(dc, TRANSPARENT);
-  RECT t{text_at.x, text_at.y, text_at.x + s.cx, text_at.y + s.cy};
-  SkinDrawText(dc, caption, t, DT_WORDBREAK);
-  SetBkMode(dc, old_mode);
-  SetTextColor(dc, old_color);
-  if (ShowsFocusRect()) {
-    RECT f{text_at.x, text_at.y, text_at.x + s.cx, text_at.y + s.cy};
-    InflateRect(&f, 2, 2);
-    DrawFocusRect(dc, &f);
-  }
+  DrawPlacedCaption(dc, RECT{text_at.x, text_at.y, text_at.x + s.cx, text_at.y + s.cy}, DT_WORDBREAK, text_color);
 }
 
 }  // namespace qn

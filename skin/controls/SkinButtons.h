@@ -66,6 +66,9 @@ class TSkinButton : public TSkinControl {
   void ReadState();
   bool Defaulted() const;
   bool ShowsFocusRect() const;
+  // `caption` laid out already in rect, in that colour, with the focus rectangle around it
+  // while focused; nothing for an empty caption.
+  void DrawPlacedCaption(HDC dc, const RECT& rect, UINT format, TColor colour);
 
  private:
   void Click();
@@ -87,9 +90,6 @@ class TSkinBitButton : public TSkinButton {
 
   bool isPicture = false;
   std::wstring PicField;  // a published picture property drawn instead of the glyph strip
-
- private:
-  void DrawPicturePath(HDC dc, const RECT& rc, TDataSkinButton& button);
 };
 
 class TSkinMenuButton : public TSkinButton {

@@ -10,6 +10,7 @@
 #include "platform/win/GdiObjects.h"
 #include "platform/win/MethodHook.h"
 #include "platform/win/PropAccess.h"
+#include "skin/controls/CanvasText.h"
 #include "platform/win/WinUtil.h"
 #include "skin/data/SkinTypes.h"
 #include "skin/data/WinSkinData.h"
@@ -43,28 +44,6 @@ unsigned ShiftOf(WPARAM keys) {
 // calls it as the control's own press would.
 struct TMouseDownOf : TControl {
   static auto Handler() { return &TMouseDownOf::MouseDown; }
-};
-
-// The canvas's font and colour on its DC with a transparent background, for one scope.
-class TCanvasText {
- public:
-  explicit TCanvasText(TCanvas& canvas)
-      : dc_(canvas.Handle()),
-        font_(dc_, canvas.Font().Handle()),
-        mode_(SetBkMode(dc_, TRANSPARENT)),
-        color_(SetTextColor(dc_, ColorToRGB(canvas.Font().Color()))) {}
-  TCanvasText(const TCanvasText&) = delete;
-  TCanvasText& operator=(const TCanvasText&) = delete;
-  ~TCanvasText() {
-    SetTextColor(dc_, color_);
-    SetBkMode(dc_, mode_);
-  }
-
- private:
-  HDC dc_;
-  TScopedSelect font_;
-  int mode_;
-  COLORREF color_;
 };
 
 // Caption text is drawn plain, with no background, grey when the control is disabled.
