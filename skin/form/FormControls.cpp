@@ -19,10 +19,7 @@ namespace qn {
 
 namespace {
 
-bool ContainsText(std::string text, const char* part) {
-  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text.find(part) != std::string::npos;
-}
+bool ContainsText(const std::string& text, const char* part) { return LowerAscii(text).find(part) != std::string::npos; }
 
 std::vector<TControl*> ChildControls(TWinControl* container) {
   std::vector<TControl*> children;
@@ -156,6 +153,13 @@ bool AttachSkinner(TWinSkinForm* form, TSkinnerKind kind, TSkinnerInit init, int
     }
   } catch (...) {
     DropCurrentException();
+    form->DeleteControl(skinner);
+    delete skinner;
+    return false;
+  }
+  // Refused (a window of another thread, one already gone), it is not listed: kept, it would
+  // sit on the control, and every later walk would add another.
+  if (std::find(form->Controllist.begin(), form->Controllist.end(), skinner) == form->Controllist.end()) {
     form->DeleteControl(skinner);
     delete skinner;
     return false;
