@@ -116,19 +116,23 @@ int main() {
   const int w = button->Width(), h = button->Height();
   TBitmap picture(w, h, TPixelFormat::pfDevice);
   HDC dc = GetWindowDC(button->Handle());
-  std::vector<double> blit, paint;
+  std::vector<double> blit, paint, own_dc;
   for (int round = -1; round < kRounds; ++round) {
     const double b = Time([&] { BitBlt(dc, 0, 0, w, h, picture.DC(), 0, 0, SRCCOPY); }, 200);
-    const double p = Time([&] { skinner->PaintControl(nullptr); }, 200);
+    const double p = Time([&] { skinner->PaintControl(dc); }, 200);
+    const double o = Time([&] { skinner->PaintControl(nullptr); }, 200);
     if (round >= 0) {
       blit.push_back(b);
       paint.push_back(p);
+      own_dc.push_back(o);
     }
   }
   ReleaseDC(button->Handle(), dc);
   std::printf("blit_button_size: %.2f us\n", Median(blit));
   std::printf("push_button_paint: %.2f us  ratio %.2f to blit_button_size\n", Median(paint),
               Median(paint) / Median(blit));
+  std::printf("push_button_paint_own_dc: %.2f us  ratio %.2f to blit_button_size\n", Median(own_dc),
+              Median(own_dc) / Median(blit));
   DoneApplication();
   FreeSkinManager();
   return 0;

@@ -14,9 +14,7 @@ std::map<std::string, const TClassInfo*>& Registry() {
   return registry;
 }
 
-bool SameName(std::string_view a, std::string_view b) {
-  return SameTextAscii(std::string(a), std::string(b));
-}
+bool SameName(std::string_view a, std::string_view b) { return SameTextAscii(a, b); }
 
 }  // namespace
 

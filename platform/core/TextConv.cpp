@@ -100,7 +100,7 @@ std::string LowerAscii(std::string s) { return LowerT(std::move(s)); }
 std::wstring LowerAscii(std::wstring s) { return LowerT(std::move(s)); }
 std::string UpperAscii(std::string s) { return UpperT(std::move(s)); }
 std::wstring UpperAscii(std::wstring s) { return UpperT(std::move(s)); }
-bool SameTextAscii(const std::string& a, const std::string& b) { return SameT(a, b); }
-bool SameTextAscii(const std::wstring& a, const std::wstring& b) { return SameT(a, b); }
+bool SameTextAscii(std::string_view a, std::string_view b) { return SameT(a, b); }
+bool SameTextAscii(std::wstring_view a, std::wstring_view b) { return SameT(a, b); }
 
 }  // namespace qn

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace qn {
 
@@ -20,7 +21,7 @@ std::wstring LowerAscii(std::wstring s);
 std::string UpperAscii(std::string s);
 std::wstring UpperAscii(std::wstring s);
 // Case-insensitive comparison over A-Z only.
-bool SameTextAscii(const std::string& a, const std::string& b);
-bool SameTextAscii(const std::wstring& a, const std::wstring& b);
+bool SameTextAscii(std::string_view a, std::string_view b);
+bool SameTextAscii(std::wstring_view a, std::wstring_view b);
 
 }  // namespace qn

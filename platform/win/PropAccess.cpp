@@ -46,7 +46,7 @@ std::string GetPropEnum(TObject* obj, std::string_view name) {
 }
 
 bool PropEnumIs(TObject* obj, std::string_view name, std::string_view value) {
-  return LowerAscii(GetPropEnum(obj, name)) == LowerAscii(std::string(value));
+  return SameTextAscii(GetPropEnum(obj, name), value);
 }
 
 std::wstring GetPropText(TObject* obj, std::string_view name) {

@@ -185,6 +185,14 @@ void TSkinButton::AfterProc(TMessage& msg) {
       Redraw();
       Click();
       return;
+    case WM_SETFONT:
+    case CM_FONTCHANGED:
+    case CM_PARENTFONTCHANGED:
+    case WM_SYSCOLORCHANGE:
+      // A font changed in place may come back under its old handle.
+      ForgetPicture();
+      TSkinControl::AfterProc(msg);
+      return;
     case BM_SETSTATE:
     case BM_SETSTYLE:
     case CM_DIALOGKEY:
@@ -224,7 +232,7 @@ bool TSkinButton::PaintsWholeControl() const {
 }
 
 void TSkinButton::ReadState() {
-  focused = hwnd && GetFocus() == hwnd;
+  focused = HasFocus();
   enabled = !hwnd || !(GetWindowLongW(hwnd, GWL_STYLE) & WS_DISABLED);
   TControl* target = Target();
   if (!text_known_) {
@@ -257,27 +265,53 @@ TColor TSkinButton::CaptionColor(TDataSkinButton& button, int frame, TColor norm
   return color;
 }
 
-void TSkinButton::DrawControl(HDC dc, const RECT& rc) {
-  auto skin = Skin();
-  TDataSkinButton* button = skin ? ButtonObject(*skin) : nullptr;
-  if (!button) return;
+void TSkinButton::ReadFace(TSkinObjects& skin, TDataSkinButton& button, const RECT& rc, TFace& face) {
   ReadState();
-  const int frame = PushButtonFrame(focused || Defaulted(), state & kStatePressed, state & kStateHot, !enabled);
-  DrawFace(dc, rc, *button, frame);
-  HFONT font = nullptr;
+  face.skin = &skin;
+  face.width = Width(rc);
+  face.height = Height(rc);
+  face.frame = PushButtonFrame(focused || Defaulted(), state & kStatePressed, state & kStateHot, !enabled);
+  face.focus_rect = ShowsFocusRect();
+  face.multiline = MultiLine;
   TColor color;
   if (TControl* target = Target()) {
     TFont* published = PublishedFont(target);
-    font = published ? published->Handle() : WindowFont(hwnd);
+    face.font = published ? published->Handle() : WindowFont(hwnd);
     color = published ? published->Color() : clBtnText;
   } else {
-    font = WindowFont(hwnd);
-    color = skin->Colors[4];
+    face.font = WindowFont(hwnd);
+    color = skin.Colors[4];
   }
-  TScopedSelect font_in(dc, font);
-  const COLORREF old_color = SetTextColor(dc, ColorToRGB(CaptionColor(*button, frame, color)));
+  face.colour = ColorToRGB(CaptionColor(button, face.frame, color));
+  face.bidi = CheckBiDi(0);
+  face.caption = caption;
+}
+
+bool TSkinButton::PictureUnchanged(const RECT& rc) {
+  if (!drawn_known_ || trans || &ClassType() != &TSkinButton::StaticClass()) return false;
+  auto skin = Skin();
+  TDataSkinButton* button = skin ? ButtonObject(*skin) : nullptr;
+  if (!button || drawn_skin_.lock() != skin) return false;
+  TFace now;
+  ReadFace(*skin, *button, rc, now);
+  return now == drawn_;
+}
+
+void TSkinButton::DrawControl(HDC dc, const RECT& rc) {
+  drawn_known_ = false;
+  auto skin = Skin();
+  TDataSkinButton* button = skin ? ButtonObject(*skin) : nullptr;
+  if (!button) return;
+  TFace face;
+  ReadFace(*skin, *button, rc, face);
+  DrawFace(dc, rc, *button, face.frame);
+  TScopedSelect font_in(dc, face.font);
+  const COLORREF old_color = SetTextColor(dc, face.colour);
   DrawButtonCaption(dc, rc, DT_CENTER);
   SetTextColor(dc, old_color);
+  drawn_ = std::move(face);
+  drawn_skin_ = skin;
+  drawn_known_ = true;
 }
 
 void TSkinButton::DrawButtonCaption(HDC dc, const RECT& rect, UINT alignment) {

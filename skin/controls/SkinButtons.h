@@ -45,6 +45,7 @@ class TSkinButton : public TSkinControl {
   // With a face to paint, the background (face colour or the parent's picture) fills the
   // whole button.
   bool PaintsWholeControl() const override;
+  bool PictureUnchanged(const RECT& rc) override;
 
   // Lays out `caption` word-wrapped in rect (a "||" in it breaks the line) and draws it in the
   // DC's font and text colour, with the focus rectangle around it while focused.
@@ -71,11 +72,32 @@ class TSkinButton : public TSkinControl {
   void DrawPlacedCaption(HDC dc, const RECT& rect, UINT format, TColor colour);
 
  private:
+  // Everything a plain push button's picture is drawn from.
+  struct TFace {
+    const TSkinObjects* skin = nullptr;
+    int width = 0, height = 0;
+    int frame = 0;
+    bool focus_rect = false;
+    bool multiline = false;
+    HFONT font = nullptr;
+    COLORREF colour = 0;
+    UINT bidi = 0;
+    std::wstring caption;
+    bool operator==(const TFace&) const = default;
+  };
+  // What the button's picture is drawn from as it is now.
+  void ReadFace(TSkinObjects& skin, TDataSkinButton& button, const RECT& rc, TFace& face);
   void Click();
   // The control's text as last read: asking for it sends the control two messages, which costs
   // more than painting the face, so it is read again only after the text changed.
   std::wstring text_;
   bool text_known_ = false;
+  // What the last complete paint drew from. Only a plain button whose background is the face
+  // colour keeps its picture: a see-through one shows its parent, and the glyph and drop-down
+  // buttons draw more than this names.
+  TFace drawn_;
+  bool drawn_known_ = false;
+  std::weak_ptr<TSkinObjects> drawn_skin_;
 };
 
 class TSkinBitButton : public TSkinButton {

@@ -129,6 +129,7 @@ void TSkinControl::Attached(TSkinControlHost* sf) {
   skinform = sf;
   if (skinform) skinform->AddControlList(this);
   skinstate = kSkinAttached;
+  has_focus_ = hwnd && GetFocus() == hwnd;
 }
 
 void TSkinControl::Unsubclass() {
@@ -186,6 +187,8 @@ void TSkinControl::NewWndProc(TMessage& msg) {
 
 void TSkinControl::Dispatch(TMessage& msg) {
   done = false;
+  if (msg.Msg == WM_SETFOCUS) has_focus_ = true;
+  else if (msg.Msg == WM_KILLFOCUS) has_focus_ = false;
   if (msg.Msg == WM_SKINENABLE) {
     // Meant for the skinner alone; a negative 32-bit value switches it off as 0 does.
     skinned = static_cast<int32_t>(static_cast<uint32_t>(msg.WParam)) > 0;
@@ -283,6 +286,7 @@ void TSkinControl::Compose(HDC target, const RECT& rc, F&& draw) {
   if (buffer->Width() != w || buffer->Height() != h) buffer->SetSize(w, h);
   HDC dc = buffer->DC();
   if (!dc) return;
+  if (buffer == buffer_.get()) picture_kept_ = false;  // whatever draws now replaces it
   struct TBusy {
     bool& busy;
     bool was;
@@ -295,9 +299,21 @@ void TSkinControl::Compose(HDC target, const RECT& rc, F&& draw) {
   ScreenBlt(target, rc.left, rc.top, w, h, dc, 0, 0);
 }
 
+void TSkinControl::ComposeControl(HDC target, const RECT& rc) {
+  const int w = Width(rc), h = Height(rc);
+  if (picture_kept_ && !buffer_busy_ && buffer_ && buffer_->Width() == w && buffer_->Height() == h &&
+      PictureUnchanged(RECT{0, 0, w, h})) {
+    ScreenBlt(target, rc.left, rc.top, w, h, buffer_->DC(), 0, 0);
+    return;
+  }
+  const bool nested = buffer_busy_;
+  Compose(target, rc, [this](HDC dc, const RECT& r) { DrawControl(dc, r); });
+  // A paint inside a paint drew in a buffer of its own, which is gone.
+  if (!nested && buffer_ && buffer_->Width() == w && buffer_->Height() == h) picture_kept_ = true;
+}
+
 void TSkinControl::PaintControl(HDC adc) {
   try {
-    auto draw = [this](HDC dc, const RECT& rc) { DrawControl(dc, rc); };
     if (GControl) {
       TWinControl* parent = GControl->Parent();
       const RECT bounds = GControl->BoundsRect();
@@ -308,10 +324,10 @@ void TSkinControl::PaintControl(HDC adc) {
       }
       // A DC of the parent's paint has its origin at the control already.
       if (adc) {
-        Compose(adc, rc, draw);
+        ComposeControl(adc, rc);
       } else if (parent && parent->HandleAllocated() && GControl->Showing()) {
         TWindowDC dc(parent->Handle());
-        Compose(dc.Get(), bounds, draw);
+        ComposeControl(dc.Get(), bounds);
       }
       return;
     }
@@ -320,11 +336,11 @@ void TSkinControl::PaintControl(HDC adc) {
     boundsrect = r;
     const RECT rc{0, 0, Width(r), Height(r)};
     if (adc) {
-      Compose(adc, rc, draw);
+      ComposeControl(adc, rc);
       return;
     }
     TWindowDC dc(hwnd, true);  // released, and the release checked, however drawing ends
-    Compose(dc.Get(), rc, draw);
+    ComposeControl(dc.Get(), rc);
   } catch (...) {
     // A failed paint leaves the control as its own procedure painted it.
     DropCurrentException();
@@ -346,7 +362,7 @@ void TSkinControl::WMPaint(TMessage& msg) {
     RECT r;
     if (!dc || !GetWindowRect(hwnd, &r)) return;
     boundsrect = r;
-    Compose(dc, RECT{0, 0, Width(r), Height(r)}, [this](HDC buffer, const RECT& rc) { DrawControl(buffer, rc); });
+    ComposeControl(dc, RECT{0, 0, Width(r), Height(r)});
   } catch (...) {
     DropCurrentException();
   }
@@ -383,6 +399,7 @@ void TSkinControl::MouseLeave() {
 }
 
 void TSkinControl::SkinChange() {
+  ForgetPicture();
   if (recolored_ && control) control->SetColor(FaceColor());
   Redraw();
 }

@@ -77,6 +77,11 @@ class TSkinControl : public TComponent {
   // The painter covers every pixel of rc itself: the off-screen picture then starts empty
   // instead of as a copy of the screen, which is slow to read.
   virtual bool PaintsWholeControl() const { return false; }
+  // True when DrawControl would draw, over rc, exactly the picture it drew last time: that
+  // picture, still in the off-screen buffer, is then shown again without drawing.
+  virtual bool PictureUnchanged(const RECT& rc) { return false; }
+  // The next paint draws afresh (something the picture depends on changed unseen).
+  void ForgetPicture() { picture_kept_ = false; }
   // The skin was replaced: the control takes the new face colour (if it wears the skin's) and
   // is repainted.
   virtual void SkinChange();
@@ -154,6 +159,10 @@ class TSkinControl : public TComponent {
   bool sizing = false;
   bool parentbk = false;           // set before Init: kind becomes 1
 
+  // The control's window has the keyboard focus; followed from its focus messages, which is
+  // cheaper than asking the system at each paint.
+  bool HasFocus() const { return has_focus_; }
+
  protected:
   // Every message of the control passes through here while the skinner is attached.
   void NewWndProc(TMessage& msg);
@@ -185,6 +194,8 @@ class TSkinControl : public TComponent {
   // draw paints on an off-screen copy of rc of target, which then goes back in one blit.
   template <class F>
   void Compose(HDC target, const RECT& rc, F&& draw);
+  // DrawControl's picture of rc onto target: the kept one when it is unchanged.
+  void ComposeControl(HDC target, const RECT& rc);
   // Joins the form skinner's list and marks the skinner attached.
   void Attached(TSkinControlHost* sf);
 
@@ -194,6 +205,8 @@ class TSkinControl : public TComponent {
   TDispatch* dispatch_ = nullptr;
   std::unique_ptr<TBitmap> buffer_;  // the off-screen picture, resized to each paint
   bool buffer_busy_ = false;
+  bool picture_kept_ = false;  // buffer_ holds DrawControl's last picture
+  bool has_focus_ = false;
 };
 
 // Fills rect with a solid brush of colour.

@@ -60,7 +60,8 @@ void TWinSkinForm::InitSkinData() {
 
 void TWinSkinForm::OnNcCalcSize(TMessage& m) {
   Prev(m);
-  if (!m.WParam) return;  // the rectangle the previous procedure computed stands
+  // The rectangle the previous procedure computed stands.
+  if (!m.WParam || native_frame_) return;
   auto* p = reinterpret_cast<NCCALCSIZE_PARAMS*>(m.LParam);
   if ((IsMdiChild() && Windowstate != TSkinWindowState::swsNormal) || FormBorder == TSkinFormBorder::sbsNone) {
     p->rgrc[1] = p->rgrc[0];
@@ -103,7 +104,15 @@ void TWinSkinForm::FitWindowToFrame(bool remeasure, bool shape_first) {
     }
   }
   // Shaped for the new size first, so that one repaint, the resize's, shows frame and outline.
-  if (shape_first) ShapeWindow(width, height, false);
+  if (shape_first) {
+    // Setting a region recomputes the frame. With the skinned borders on the window's native
+    // size the client area would shrink for a moment, and every control be laid out twice.
+    struct TNativeFrame {
+      bool& on;
+      ~TNativeFrame() { on = false; }
+    } native{native_frame_ = true};
+    ShapeWindow(width, height, false);
+  }
   SetWindowPos(Hwnd, nullptr, 0, 0, width, height, SWP_FRAMECHANGED | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOMOVE);
   fitted_ = true;
 }

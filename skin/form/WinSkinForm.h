@@ -337,6 +337,7 @@ class TWinSkinForm : public TComponent, public TSkinControlHost {
   DWORD dwstyle = 0;
   bool had_sysmenu_ = false;  // the window had WS_SYSMENU when attached
   bool fitted_ = false;       // the window was resized to the skinned frame
+  bool native_frame_ = false; // the window's size is still the native frame's: so is its client area
   TBitmap IconBmp;
   HICON icon_from_ = nullptr;  // the window icon IconBmp was drawn from
   bool icon_drawn_ = false;

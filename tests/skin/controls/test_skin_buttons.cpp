@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <set>
 
 #include "platform/core/TextConv.h"
@@ -382,6 +383,44 @@ TEST_F(ButtonTest, SkinningSwitchedOffGivesTheButtonsOwnPicture) {
   Settle(skinned->Handle());
   EXPECT_TRUE(SamePicture(ClientPixels(skinned), ClientPixels(plain)));
   delete skinner;
+}
+
+// A plain button shows its last picture again while nothing it is drawn from changed. After
+// each change below, its repaint must be what a paint from scratch gives.
+TEST_F(ButtonTest, ARepaintAfterAChangeShowsWhatAFreshPaintDraws) {
+  auto* other = Place<TEdit>(10, 200, 80, 24);
+  auto* button = Place<TButton>(20, 20, 110, 36);
+  button->SetCaption(L"Go");
+  Discover();
+  TSkinButton* skinner = SkinnerOf(button);
+  ASSERT_NE(skinner, nullptr);
+  other->SetFocus();
+  struct Step {
+    const char* what;
+    std::function<void()> change;
+  } steps[] = {
+      {"first paint", [] {}},
+      {"caption", [&] { button->SetCaption(L"Gone"); }},
+      // A font changed in place may get its old handle back.
+      {"font size", [&] { button->Font()->SetSize(14); }},
+      {"font colour", [&] { button->Font()->SetColor(clRed); }},
+      {"focus in", [&] { button->SetFocus(); }},
+      {"focus out", [&] { other->SetFocus(); }},
+      {"disabled", [&] { button->SetEnabled(false); }},
+      {"enabled", [&] { button->SetEnabled(true); }},
+      {"hot", [&] { Hover(button); }},
+      {"resized", [&] { button->SetBounds(20, 20, 140, 40); }},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    step.change();
+    Settle(button->Handle());
+    skinner->PaintControl(nullptr);
+    const Rows repainted = ClientPixels(button);
+    skinner->ForgetPicture();
+    skinner->PaintControl(nullptr);
+    EXPECT_TRUE(SamePicture(repainted, ClientPixels(button)));
+  }
 }
 
 // The glyph of a bitmap button: its cell for the state, and the embossed copy when disabled
