@@ -4,6 +4,7 @@
 
 #include "platform/core/Streams.h"
 #include "platform/win/GdiObjects.h"
+#include "platform/win/ScrollBars.h"
 
 namespace qn {
 
@@ -123,6 +124,7 @@ TGalleryForm::TGalleryForm(TComponent* owner, const std::wstring& start_skin) : 
   BuildButtonsPage(AddPage(pages, L"Buttons"));
   BuildBoxesPage(AddPage(pages, L"Boxes and panels"));
   BuildTabsPage(AddPage(pages, L"Tabs"));
+  BuildListsPage(AddPage(pages, L"Lists and scrolling"));
   pages->SetActivePageIndex(0);
 
   choice_buttons_[start]->SetChecked(true);
@@ -212,6 +214,77 @@ void TGalleryForm::BuildTabsPage(TTabSheet* page) {
   auto* set = Add<TTabSet>(page, 12, 292, 500, 26);
   set->SetTabs({L"Tab set", L"Wines", L"Herbs", L"Notes"});
   set->SetTabIndex(0);
+}
+
+// Every list and scrolling control, each with more content than it shows, so that every part
+// of its scroll bars can be reached: arrows, track, thumb at both ends, and disabled.
+void TGalleryForm::BuildListsPage(TTabSheet* page) {
+  const wchar_t* wines[] = {L"Tiger-bone wine", L"Ginseng wine", L"Wolfberry wine", L"Deer-antler wine",
+                            L"Snake wine",      L"Angelica wine", L"Chrysanthemum wine", L"Jujube wine"};
+  std::vector<std::wstring> names;
+  for (int i = 0; i < 40; ++i)
+    names.push_back(std::to_wstring(i + 1) + L". " + wines[i % 8] +
+                    (i % 5 == 0 ? L" (steeped a hundred days in a sealed earthen jar)" : L""));
+
+  auto* list = Add<TListBox>(page, 12, 10, 150, 120);
+  list->SetItems(names);
+  list->SetItemIndex(2);
+
+  auto* drop = Add<TComboBox>(page, 176, 10, 150, 24);
+  drop->SetItems(names);
+  drop->SetItemIndex(0);
+  auto* pick = Add<TComboBox>(page, 176, 42, 150, 24);
+  pick->SetStyle(TComboBoxStyle::csDropDownList);
+  pick->SetItems(names);
+  pick->SetItemIndex(5);
+  auto* off = Add<TComboBox>(page, 176, 74, 150, 24);
+  off->SetStyle(TComboBoxStyle::csDropDownList);
+  off->SetItems({L"Disabled"});
+  off->SetItemIndex(0);
+  off->SetEnabled(false);
+  auto* simple = Add<TComboBox>(page, 340, 10, 170, 120);
+  simple->SetStyle(TComboBoxStyle::csSimple);
+  simple->SetItems(names);
+
+  auto* date = Add<TDateTimePicker>(page, 176, 106, 150, 24);
+  date->SetKind(TDateTimeKind::dtkDate);
+  auto* time = Add<TDateTimePicker>(page, 340, 138, 170, 24);
+  time->SetKind(TDateTimeKind::dtkTime);
+  Add<TEdit>(page, 12, 138, 314, 24)->SetText(L"An edit: type, select and paste as usual");
+
+  auto* view = Add<TListView>(page, 12, 172, 250, 120);
+  view->SetViewStyle(TViewStyle::vsReport);
+  view->SetRowSelect(true);
+  for (const wchar_t* column : {L"Wine", L"Herbs", L"Days", L"Jar", L"Dose", L"Season"}) view->AddColumn(column, 80);
+  for (int i = 0; i < 60; ++i)
+    view->AddItem(wines[i % 8], {L"Ginseng, jujube", std::to_wstring(30 + i), L"Earthen", L"One cup", L"Winter"});
+
+  std::vector<std::wstring> lines;
+  for (int i = 0; i < 30; ++i)
+    lines.push_back(L"Line " + std::to_wstring(i + 1) +
+                    L": warm the wine gently, never to boiling, and drink a small cup before sleep.");
+  auto* memo = Add<TMemo>(page, 276, 172, 234, 56);
+  memo->SetScrollBars(TScrollStyle::ssBoth);
+  memo->SetWordWrap(false);
+  memo->SetLines(lines);
+  auto* rich = Add<TRichEdit>(page, 276, 236, 234, 56);
+  rich->SetScrollBars(TScrollStyle::ssBoth);
+  rich->SetWordWrap(false);
+  rich->SetLines(lines);
+
+  auto* box = Add<TScrollBox>(page, 12, 300, 180, 80);
+  for (int i = 0; i < 6; ++i) Add<TButton>(box, 8 + 70 * i, 8 + 34 * i, 100, 28, L"Inside " + std::to_wstring(i + 1));
+
+  // The kind first: changing it turns the bar's bounds round.
+  auto bar = [&](TScrollBarKind kind, int x, int y, int w, int h) {
+    auto* b = Add<TScrollBar>(page, 0, 0, 10, 10);
+    b->SetKind(kind);
+    b->SetBounds(x, y, w, h);
+    return b;
+  };
+  bar(TScrollBarKind::sbHorizontal, 206, 306, 200, 18)->SetPageSize(20);
+  bar(TScrollBarKind::sbHorizontal, 206, 338, 200, 18)->SetEnabled(false);
+  bar(TScrollBarKind::sbVertical, 420, 300, 18, 80)->SetPosition(50);
 }
 
 void TGalleryForm::ChooseSkin(TObject* sender) {

@@ -35,6 +35,7 @@ class TGalleryForm : public TForm {
   void BuildButtonsPage(TTabSheet* page);
   void BuildBoxesPage(TTabSheet* page);
   void BuildTabsPage(TTabSheet* page);
+  void BuildListsPage(TTabSheet* page);
   void ChooseSkin(TObject* sender);
   void SwitchSkinning(TObject* sender);
   void LoadChoice(size_t index);

@@ -1,14 +1,17 @@
 #include "platform/win/ComCtrls.h"
 
+#include <richedit.h>
+
 #include <algorithm>
 
 #include "platform/win/Forms.h"
+#include "platform/win/WinUtil.h"
 
 namespace qn {
 
 void InitCommonControlsOnce() {
   static bool done = [] {
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES};
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_DATE_CLASSES};
     return InitCommonControlsEx(&icc) != FALSE;
   }();
   (void)done;
@@ -409,6 +412,471 @@ void TCustomStatusBar::UpdatePanels() {
   SendMessageW(handle_, SB_SETPARTS, static_cast<WPARAM>(n), reinterpret_cast<LPARAM>(edges.data()));
   for (int i = 0; i < n; ++i)
     SendMessageW(handle_, SB_SETTEXTW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(Panel(i)->Text().c_str()));
+}
+
+// ---- date pickers ----
+
+const TEnumInfo kDateTimeKindInfo{{"dtkDate", "dtkTime"}};
+const TEnumInfo kDTDateModeInfo{{"dmComboBox", "dmUpDown"}};
+
+namespace {
+
+// The same moment to the second (the picker keeps no milliseconds, and works out the weekday).
+bool SameMoment(const SYSTEMTIME& a, const SYSTEMTIME& b) {
+  return a.wYear == b.wYear && a.wMonth == b.wMonth && a.wDay == b.wDay && a.wHour == b.wHour &&
+         a.wMinute == b.wMinute && a.wSecond == b.wSecond;
+}
+
+}  // namespace
+
+QN_CLASS_IMPL(TDateTimePicker, TWinControl,
+              {prop::Enum("Kind", kDateTimeKindInfo, &TDateTimePicker::Kind, &TDateTimePicker::SetKind),
+               prop::Enum("DateMode", kDTDateModeInfo, &TDateTimePicker::DateMode, &TDateTimePicker::SetDateMode),
+               prop::Event("OnChange", &TDateTimePicker::OnChange)})
+
+TDateTimePicker::TDateTimePicker(TComponent* owner) : TWinControl(owner) {
+  InitCommonControlsOnce();
+  SetBounds(0, 0, 186, 21);
+  SetParentColor(false);
+  SetTabStop(true);
+}
+
+void TDateTimePicker::CreateParams(TCreateParams& p) {
+  TWinControl::CreateParams(p);
+  p.baseClassName = DATETIMEPICK_CLASSW;
+  // A time always has arrows: DTS_TIMEFORMAT holds DTS_UPDOWN.
+  if (kind_ == TDateTimeKind::dtkTime) p.style |= DTS_TIMEFORMAT;
+  if (date_mode_ == TDTDateMode::dmUpDown) p.style |= DTS_UPDOWN;
+}
+
+void TDateTimePicker::CreateWindowHandleDone() {
+  if (has_value_) SendMessageW(handle_, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&value_));
+  notified_ = DateTime();
+}
+
+void TDateTimePicker::DestroyWnd() {
+  if (handle_) {
+    value_ = DateTime();
+    has_value_ = true;
+  }
+  TWinControl::DestroyWnd();
+}
+
+void TDateTimePicker::SetKind(TDateTimeKind k) {
+  if (k == kind_) return;
+  kind_ = k;
+  RecreateWnd();
+}
+
+void TDateTimePicker::SetDateMode(TDTDateMode m) {
+  if (m == date_mode_) return;
+  date_mode_ = m;
+  RecreateWnd();
+}
+
+SYSTEMTIME TDateTimePicker::DateTime() const {
+  if (!handle_) return has_value_ ? value_ : SYSTEMTIME{};
+  SYSTEMTIME st{};
+  if (SendMessageW(handle_, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&st)) != GDT_VALID) return value_;
+  return st;
+}
+
+bool TDateTimePicker::SetDateTime(const SYSTEMTIME& value) {
+  FILETIME checked;
+  if (!SystemTimeToFileTime(&value, &checked)) return false;
+  if (handle_) {
+    // Reported already: a change made in code is no change by the user.
+    const SYSTEMTIME before = std::exchange(notified_, value);
+    if (!SendMessageW(handle_, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&value))) {
+      notified_ = before;
+      return false;
+    }
+    notified_ = DateTime();
+  }
+  value_ = value;
+  has_value_ = true;
+  return true;
+}
+
+bool TDateTimePicker::HandleMessage(TMessage& m) {
+  if (m.Msg == CN_NOTIFY && reinterpret_cast<NMHDR*>(m.LParam)->code == static_cast<UINT>(DTN_DATETIMECHANGE)) {
+    // The calendar reports one pick twice; OnChange hears of each new value once.
+    const SYSTEMTIME now = DateTime();
+    if (!SameMoment(now, notified_)) {
+      notified_ = now;
+      if (OnChange && !Loading()) OnChange(this);
+    }
+    m.Result = 0;
+    return true;
+  }
+  return TWinControl::HandleMessage(m);
+}
+
+// ---- list views ----
+
+namespace {
+// Posted by a list view to itself once the user changed its selection.
+constexpr UINT kSelectionSettled = CM_BASE + 0x60;
+}  // namespace
+
+const TEnumInfo kViewStyleInfo{{"vsIcon", "vsSmallIcon", "vsList", "vsReport"}};
+
+QN_CLASS_IMPL(TListColumn, TCollectionItem,
+              {prop::Str("Caption", &TListColumn::Caption, &TListColumn::SetCaption),
+               prop::Int("Width", &TListColumn::Width, &TListColumn::SetWidth)})
+
+void TListColumn::SetCaption(const std::wstring& t) {
+  caption_ = t;
+  Changed();
+}
+
+void TListColumn::SetWidth(int w) {
+  width_ = w;
+  Changed();
+}
+
+void TListColumn::Assign(TPersistent* source) {
+  auto* c = dynamic_cast<TListColumn*>(source);
+  if (!c) return TCollectionItem::Assign(source);
+  caption_ = c->caption_;
+  width_ = c->width_;
+  Changed();
+}
+
+int TListItem::Index() const {
+  const auto& items = owner_->items_;
+  for (size_t i = 0; i < items.size(); ++i)
+    if (items[i].get() == this) return static_cast<int>(i);
+  return -1;
+}
+
+void TListItem::SetCaption(const std::wstring& t) {
+  caption_ = t;
+  owner_->ShowItemText(Index(), 0);
+}
+
+std::wstring TListItem::SubItem(int i) const {
+  return i >= 0 && static_cast<size_t>(i) < sub_items_.size() ? sub_items_[static_cast<size_t>(i)] : std::wstring();
+}
+
+void TListItem::SetSubItem(int i, const std::wstring& t) {
+  if (i < 0) return;
+  if (static_cast<size_t>(i) >= sub_items_.size()) sub_items_.resize(static_cast<size_t>(i) + 1);
+  sub_items_[static_cast<size_t>(i)] = t;
+  owner_->ShowItemText(Index(), i + 1);
+}
+
+bool TListItem::Selected() const {
+  if (!owner_->handle_) return selected_;
+  return (SendMessageW(owner_->handle_, LVM_GETITEMSTATE, static_cast<WPARAM>(Index()), LVIS_SELECTED) & LVIS_SELECTED) != 0;
+}
+
+void TListItem::SetSelected(bool v) {
+  selected_ = v;
+  owner_->SetItemState(Index(), v ? LVIS_SELECTED : 0, LVIS_SELECTED);
+}
+
+QN_CLASS_IMPL(TCustomListView, TWinControl,
+              {prop::Obj("Columns", &TCustomListView::Columns),
+               prop::Enum("ViewStyle", kViewStyleInfo, &TCustomListView::ViewStyle, &TCustomListView::SetViewStyle),
+               prop::Bool("RowSelect", &TCustomListView::RowSelect, &TCustomListView::SetRowSelect),
+               prop::Bool("GridLines", &TCustomListView::GridLines, &TCustomListView::SetGridLines),
+               prop::Bool("ReadOnly", &TCustomListView::ReadOnly, &TCustomListView::SetReadOnly),
+               prop::Enum("BorderStyle", kBorderStyleInfo, &TCustomListView::BorderStyle, &TCustomListView::SetBorderStyle),
+               prop::Event("OnChange", &TCustomListView::OnChange)})
+QN_CLASS_IMPL(TListView, TCustomListView)
+
+TCustomListView::TCustomListView(TComponent* owner)
+    : TWinControl(owner), columns_(std::make_unique<TCollection>(this, [](TCollection* c) { return new TListColumn(c); })) {
+  InitCommonControlsOnce();
+  SetBounds(0, 0, 250, 150);
+  SetParentColor(false);
+  SetTabStop(true);
+  columns_->OnUpdate = [this](TCollectionItem*) { UpdateColumns(); };
+}
+
+TCustomListView::~TCustomListView() { columns_->OnUpdate = nullptr; }
+
+void TCustomListView::CreateParams(TCreateParams& p) {
+  TWinControl::CreateParams(p);
+  p.baseClassName = WC_LISTVIEWW;
+  p.style |= LVS_SINGLESEL | LVS_SHAREIMAGELISTS;
+  switch (view_style_) {
+    case TViewStyle::vsIcon: p.style |= LVS_ICON; break;
+    case TViewStyle::vsSmallIcon: p.style |= LVS_SMALLICON; break;
+    case TViewStyle::vsList: p.style |= LVS_LIST; break;
+    case TViewStyle::vsReport: p.style |= LVS_REPORT; break;
+  }
+  if (!read_only_) p.style |= LVS_EDITLABELS;
+  if (border_style_ == TBorderStyle::bsSingle) p.exStyle |= WS_EX_CLIENTEDGE;
+}
+
+void TCustomListView::CreateWindowHandleDone() {
+  settle_posted_ = false;  // a message posted to the window before went with it
+  UpdateExtendedStyle();
+  UpdateColumns();
+  if (update_count_ > 0) SendMessageW(handle_, WM_SETREDRAW, FALSE, 0);
+}
+
+void TCustomListView::DestroyWnd() {
+  SaveSelection();
+  TWinControl::DestroyWnd();
+}
+
+void TCustomListView::SaveSelection() {
+  // A window just made has no rows yet: the object's selection is the one to keep.
+  if (!handle_ || SendMessageW(handle_, LVM_GETITEMCOUNT, 0, 0) != ItemCount()) return;
+  for (size_t i = 0; i < items_.size(); ++i)
+    items_[i]->selected_ = (SendMessageW(handle_, LVM_GETITEMSTATE, i, LVIS_SELECTED) & LVIS_SELECTED) != 0;
+}
+
+// Columns and rows shown again from the object: column changes move every sub-item.
+void TCustomListView::UpdateColumns() {
+  if (!handle_) return;
+  SaveSelection();
+  quiet_ = true;
+  SendMessageW(handle_, WM_SETREDRAW, FALSE, 0);
+  SendMessageW(handle_, LVM_DELETEALLITEMS, 0, 0);
+  while (SendMessageW(handle_, LVM_DELETECOLUMN, 0, 0)) {
+  }
+  for (int i = 0; i < columns_->Count(); ++i) {
+    std::wstring caption = Column(i)->Caption();
+    LVCOLUMNW col{};
+    col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+    col.cx = Column(i)->Width();
+    col.pszText = caption.data();
+    col.iSubItem = i;
+    SendMessageW(handle_, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&col));
+  }
+  for (int i = 0; i < ItemCount(); ++i) ShowItem(i);
+  quiet_ = false;
+  notified_ = ItemIndex();
+  if (update_count_ == 0) {
+    SendMessageW(handle_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(handle_, nullptr, TRUE);
+  }
+}
+
+void TCustomListView::ShowItem(int index) {
+  if (!handle_) return;
+  const TListItem& item = *items_[static_cast<size_t>(index)];
+  std::wstring caption = item.caption_;
+  LVITEMW it{};
+  it.mask = LVIF_TEXT | LVIF_STATE;
+  it.iItem = index;
+  it.pszText = caption.data();
+  it.state = item.selected_ ? LVIS_SELECTED : 0;
+  it.stateMask = LVIS_SELECTED;
+  SendMessageW(handle_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&it));
+  // Not every list view takes the state from the insertion.
+  if (item.selected_) {
+    LVITEMW state{};
+    state.state = state.stateMask = LVIS_SELECTED;
+    SendMessageW(handle_, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&state));
+  }
+  for (size_t k = 0; k < item.sub_items_.size(); ++k) ShowItemText(index, static_cast<int>(k) + 1);
+}
+
+void TCustomListView::ShowItemText(int index, int column) {
+  // A sub-item waits for its column; the caption needs none.
+  if (!handle_ || index < 0 || (column > 0 && column >= columns_->Count())) return;
+  const TListItem& item = *items_[static_cast<size_t>(index)];
+  std::wstring text = column == 0 ? item.caption_ : item.sub_items_[static_cast<size_t>(column - 1)];
+  LVITEMW it{};
+  it.iSubItem = column;
+  it.pszText = text.data();
+  SendMessageW(handle_, LVM_SETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&it));
+}
+
+TListColumn* TCustomListView::AddColumn(const std::wstring& caption, int width) {
+  auto* col = static_cast<TListColumn*>(columns_->Add());
+  col->SetCaption(caption);
+  col->SetWidth(width);
+  return col;
+}
+
+TListItem* TCustomListView::AddItem(const std::wstring& caption, const std::vector<std::wstring>& sub_items) {
+  auto item = std::make_unique<TListItem>(this);
+  item->caption_ = caption;
+  item->sub_items_ = sub_items;
+  items_.push_back(std::move(item));
+  ShowItem(ItemCount() - 1);
+  return items_.back().get();
+}
+
+void TCustomListView::DeleteItem(int i) {
+  if (i < 0 || i >= ItemCount()) return;
+  if (handle_) SendMessageW(handle_, LVM_DELETEITEM, static_cast<WPARAM>(i), 0);
+  items_.erase(items_.begin() + i);
+  notified_ = ItemIndex();
+}
+
+void TCustomListView::ClearItems() {
+  if (handle_) SendMessageW(handle_, LVM_DELETEALLITEMS, 0, 0);
+  items_.clear();
+  notified_ = -1;
+}
+
+void TCustomListView::BeginUpdate() {
+  if (update_count_++ == 0 && handle_) SendMessageW(handle_, WM_SETREDRAW, FALSE, 0);
+}
+
+void TCustomListView::EndUpdate() {
+  if (update_count_ == 0 || --update_count_ > 0 || !handle_) return;
+  SendMessageW(handle_, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(handle_, nullptr, TRUE);
+}
+
+int TCustomListView::ItemIndex() const {
+  if (handle_) return static_cast<int>(SendMessageW(handle_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+  for (size_t i = 0; i < items_.size(); ++i)
+    if (items_[i]->selected_) return static_cast<int>(i);
+  return -1;
+}
+
+void TCustomListView::SetItemState(int index, UINT state, UINT mask) {
+  if (!handle_) return;
+  quiet_ = true;
+  LVITEMW it{};
+  it.state = state;
+  it.stateMask = mask;
+  SendMessageW(handle_, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&it));
+  quiet_ = false;
+  notified_ = ItemIndex();
+}
+
+void TCustomListView::SetItemIndex(int i) {
+  for (auto& item : items_) item->selected_ = false;
+  const bool valid = i >= 0 && i < ItemCount();
+  if (valid) items_[static_cast<size_t>(i)]->selected_ = true;
+  SetItemState(-1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  if (!valid || !handle_) return;
+  SetItemState(i, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+  SendMessageW(handle_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(i), FALSE);
+}
+
+void TCustomListView::SetViewStyle(TViewStyle v) {
+  if (v == view_style_) return;
+  view_style_ = v;
+  RecreateWnd();
+}
+
+void TCustomListView::UpdateExtendedStyle() {
+  if (!handle_) return;
+  const DWORD mask = LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES;
+  const DWORD value = (row_select_ ? LVS_EX_FULLROWSELECT : 0) | (grid_lines_ ? LVS_EX_GRIDLINES : 0);
+  SendMessageW(handle_, LVM_SETEXTENDEDLISTVIEWSTYLE, mask, value);
+}
+
+void TCustomListView::SetRowSelect(bool v) {
+  row_select_ = v;
+  UpdateExtendedStyle();
+}
+
+void TCustomListView::SetGridLines(bool v) {
+  grid_lines_ = v;
+  UpdateExtendedStyle();
+}
+
+// The list view asks for LVS_EDITLABELS each time an edit would start.
+void TCustomListView::SetReadOnly(bool v) {
+  read_only_ = v;
+  if (!handle_) return;
+  const LONG_PTR style = GetWindowLongPtrW(handle_, GWL_STYLE);
+  SetWindowLongPtrW(handle_, GWL_STYLE, v ? style & ~LVS_EDITLABELS : style | LVS_EDITLABELS);
+}
+
+void TCustomListView::SetBorderStyle(TBorderStyle s) {
+  if (s == border_style_) return;
+  border_style_ = s;
+  RecreateWnd();
+}
+
+HWND TCustomListView::HeaderHandle() const {
+  return handle_ ? reinterpret_cast<HWND>(SendMessageW(handle_, LVM_GETHEADER, 0, 0)) : nullptr;
+}
+
+void TCustomListView::SelectionSettled() {
+  settle_posted_ = false;
+  const int now = ItemIndex();
+  if (now == notified_) return;
+  notified_ = now;
+  if (OnChange && !Loading()) OnChange(this);
+}
+
+bool TCustomListView::HandleMessage(TMessage& m) {
+  if (m.Msg == kSelectionSettled) {
+    SelectionSettled();
+    return true;
+  }
+  if (m.Msg != CN_NOTIFY) return TWinControl::HandleMessage(m);
+  const NMHDR& hdr = *reinterpret_cast<NMHDR*>(m.LParam);
+  m.Result = 0;
+  switch (hdr.code) {
+    case LVN_ITEMCHANGED: {
+      // A move is two changes, the old row's and the new one's: the selection is looked at
+      // once both are done.
+      const auto& change = reinterpret_cast<const NMLISTVIEW&>(hdr);
+      if (quiet_ || !(change.uChanged & LVIF_STATE) || settle_posted_) break;
+      settle_posted_ = PostMessageW(handle_, kSelectionSettled, 0, 0) != FALSE;
+      break;
+    }
+    case LVN_BEGINLABELEDITW:
+      m.Result = read_only_;
+      break;
+    case LVN_ENDLABELEDITW: {
+      const auto& info = reinterpret_cast<const NMLVDISPINFOW&>(hdr);
+      // A null text is an edit given up.
+      const int index = info.item.iItem;
+      if (!info.item.pszText || index < 0 || index >= ItemCount()) break;
+      items_[static_cast<size_t>(index)]->caption_ = info.item.pszText;
+      m.Result = TRUE;
+      break;
+    }
+    default: return TWinControl::HandleMessage(m);
+  }
+  return true;
+}
+
+// ---- rich edits ----
+
+bool RichEditAvailable() {
+  static const bool available = [] {
+    WNDCLASSW wc{};
+    return LoadLibraryW(L"riched20.dll") != nullptr && GetClassInfoW(nullptr, RICHEDIT_CLASSW, &wc) != FALSE;
+  }();
+  return available;
+}
+
+QN_CLASS_IMPL(TCustomRichEdit, TCustomMemo)
+QN_CLASS_IMPL(TRichEdit, TCustomRichEdit)
+
+TCustomRichEdit::TCustomRichEdit(TComponent* owner) : TCustomMemo(owner) { SetParentColor(false); }
+
+void TCustomRichEdit::CreateParams(TCreateParams& p) {
+  TCustomMemo::CreateParams(p);
+  if (!RichEditAvailable()) return;
+  p.baseClassName = RICHEDIT_CLASSW;
+  // The scroll bars asked for stay, as a memo's do, rather than come and go with the text.
+  if (p.style & (WS_HSCROLL | WS_VSCROLL)) p.style |= ES_DISABLENOSCROLL;
+}
+
+void TCustomRichEdit::CreateWindowHandleDone() {
+  TCustomMemo::CreateWindowHandleDone();
+  if (!RichEditAvailable()) return;
+  // The control's own limit is 32K characters; ours is what MaxLength says, or none.
+  SendMessageW(handle_, EM_EXLIMITTEXT, 0, MaxLength() > 0 ? MaxLength() : 0x7FFFFFFE);
+  // A null target device wraps at the window's width (0) or not at all (1).
+  SendMessageW(handle_, EM_SETTARGETDEVICE, 0, WordWrap() ? 0 : 1);
+  SendMessageW(handle_, EM_SETEVENTMASK, 0, ENM_CHANGE);
+  SendMessageW(handle_, EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(ColorToRGB(Color())));
+}
+
+bool TCustomRichEdit::HandleMessage(TMessage& m) {
+  // The control paints its own background: it never asks its parent for a colour.
+  if (m.Msg == CM_COLORCHANGED && handle_ && RichEditAvailable())
+    SendMessageW(handle_, EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(ColorToRGB(Color())));
+  return TCustomMemo::HandleMessage(m);
 }
 
 }  // namespace qn

@@ -511,6 +511,9 @@ void TWinControl::DestroyHandle() {
 
 void TWinControl::RecreateWnd() {
   if (!handle_) return;
+  // Whoever hooks the control (a skinner) hears that its window is about to be made anew.
+  Perform(CM_RECREATEWND, 0, 0);
+  if (!handle_) return;
   DestroyWnd();
   HandleNeeded();
 }

@@ -3,6 +3,7 @@
 #include "platform/win/ComCtrls.h"
 #include "platform/win/ExtCtrls.h"
 #include "platform/win/Forms.h"
+#include "platform/win/ScrollBars.h"
 #include "platform/win/StdCtrls.h"
 #include "platform/win/Tabs.h"
 
@@ -14,7 +15,10 @@ void RegisterControlClasses() {
         &TBitBtn::StaticClass(), &TCheckBox::StaticClass(), &TRadioButton::StaticClass(),
         &TGroupBox::StaticClass(), &TImage::StaticClass(), &TPanel::StaticClass(), &TTimer::StaticClass(),
         &TPageControl::StaticClass(), &TTabSheet::StaticClass(), &TTabControl::StaticClass(),
-        &TTabSet::StaticClass(), &TStatusBar::StaticClass(), &TForm::StaticClass()})
+        &TTabSet::StaticClass(), &TStatusBar::StaticClass(), &TForm::StaticClass(),
+        &TScrollBar::StaticClass(), &TScrollBox::StaticClass(),
+        &TListBox::StaticClass(), &TComboBox::StaticClass(), &TDateTimePicker::StaticClass(),
+        &TListView::StaticClass(), &TRichEdit::StaticClass()})
     RegisterComponentClass(*c);
 }
 

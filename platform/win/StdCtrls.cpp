@@ -1,5 +1,6 @@
 #include "platform/win/StdCtrls.h"
 
+#include <algorithm>
 #include <cwctype>
 
 #include "platform/win/WinUtil.h"
@@ -109,6 +110,11 @@ void TCustomEdit::CreateParams(TCreateParams& p) {
   p.style |= ES_AUTOHSCROLL | ES_LEFT;
   if (read_only_) p.style |= ES_READONLY;
   if (border_style_ == TBorderStyle::bsSingle) p.exStyle |= WS_EX_CLIENTEDGE;
+}
+
+void TCustomEdit::DestroyWnd() {
+  if (handle_) text_ = HwndGetText(handle_);
+  TWinControl::DestroyWnd();
 }
 
 void TCustomEdit::SetBorderStyle(TBorderStyle s) {
@@ -454,6 +460,580 @@ void TCustomGroupBox::Paint() {
     c.FillRect(tr);
     c.Brush().SetStyle(TBrushStyle::bsClear);
     c.DrawText(t, tr, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
+  }
+}
+
+// ---- list boxes ----
+
+const TEnumInfo kListBoxStyleInfo{{"lbStandard", "lbOwnerDrawFixed"}};
+
+namespace {
+
+std::wstring ListText(HWND wnd, UINT len_msg, UINT text_msg, int index) {
+  const LRESULT len = SendMessageW(wnd, len_msg, static_cast<WPARAM>(index), 0);
+  if (len < 0) return {};
+  std::wstring text(static_cast<size_t>(len) + 1, L'\0');
+  const LRESULT got = SendMessageW(wnd, text_msg, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(got < 0 ? 0 : std::min(static_cast<size_t>(got), static_cast<size_t>(len)));
+  return text;
+}
+
+bool InRange(int index, size_t count) { return index >= 0 && static_cast<size_t>(index) < count; }
+
+}  // namespace
+
+// Items first: the index stored after them is checked against them.
+QN_CLASS_IMPL(TCustomListBox, TWinControl,
+              {prop::Strings("Items", &TCustomListBox::Items, &TCustomListBox::SetItems),
+               prop::Int("ItemIndex", &TCustomListBox::ItemIndex, &TCustomListBox::SetItemIndex),
+               prop::Bool("Sorted", &TCustomListBox::Sorted, &TCustomListBox::SetSorted),
+               prop::Bool("MultiSelect", &TCustomListBox::MultiSelect, &TCustomListBox::SetMultiSelect),
+               prop::Enum("BorderStyle", kBorderStyleInfo, &TCustomListBox::BorderStyle, &TCustomListBox::SetBorderStyle),
+               prop::Enum("Style", kListBoxStyleInfo, &TCustomListBox::Style, &TCustomListBox::SetStyle),
+               prop::Int("ItemHeight", &TCustomListBox::ItemHeight, &TCustomListBox::SetItemHeight),
+               prop::Event("OnDrawItem", &TCustomListBox::OnDrawItem)})
+QN_CLASS_IMPL(TListBox, TCustomListBox)
+
+TCustomListBox::TCustomListBox(TComponent* owner) : TWinControl(owner) {
+  SetBounds(0, 0, 121, 97);
+  // The window colour is the default colour already: only the parent's must be refused.
+  SetParentColor(false);
+  SetTabStop(true);
+  // The list reports its own selection changes; a press alone is no click.
+  SetClickEvents(false);
+}
+
+TCustomListBox::~TCustomListBox() { canvas_.SetHandle(nullptr); }
+
+void TCustomListBox::CreateParams(TCreateParams& p) {
+  TWinControl::CreateParams(p);
+  p.baseClassName = L"LISTBOX";
+  p.style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS | WS_VSCROLL | WS_HSCROLL;
+  if (sorted_) p.style |= LBS_SORT;
+  if (multi_select_) p.style |= LBS_EXTENDEDSEL;
+  if (style_ == TListBoxStyle::lbOwnerDrawFixed) p.style |= LBS_OWNERDRAWFIXED;
+  if (border_style_ == TBorderStyle::bsSingle) p.exStyle |= WS_EX_CLIENTEDGE;
+}
+
+void TCustomListBox::CreateWindowHandleDone() {
+  if (style_ == TListBoxStyle::lbOwnerDrawFixed) SendMessageW(handle_, LB_SETITEMHEIGHT, 0, item_height_);
+  // Each item carries its old index, so that the selection follows it into a sorted order.
+  for (size_t i = 0; i < items_.size(); ++i) {
+    const LRESULT at = SendMessageW(handle_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(items_[i].c_str()));
+    if (at >= 0) SendMessageW(handle_, LB_SETITEMDATA, static_cast<WPARAM>(at), static_cast<LPARAM>(i));
+  }
+  const std::vector<int> selection = std::exchange(selection_, {});
+  const int focused = std::exchange(item_index_, -1);
+  if (!items_.empty()) {
+    for (int at = 0; at < Count(); ++at) {
+      const int old = static_cast<int>(SendMessageW(handle_, LB_GETITEMDATA, static_cast<WPARAM>(at), 0));
+      SendMessageW(handle_, LB_SETITEMDATA, static_cast<WPARAM>(at), 0);
+      if (old == focused) item_index_ = at;
+      if (multi_select_ && std::find(selection.begin(), selection.end(), old) != selection.end())
+        SendMessageW(handle_, LB_SETSEL, TRUE, at);
+    }
+  } else {
+    item_index_ = focused;  // the window was made before the items came
+  }
+  items_.clear();
+  if (multi_select_) {
+    if (item_index_ >= 0) SendMessageW(handle_, LB_SETCARETINDEX, static_cast<WPARAM>(item_index_), FALSE);
+  } else {
+    // Of several selected items, the focused one stays selected.
+    SendMessageW(handle_, LB_SETCURSEL, static_cast<WPARAM>(item_index_), 0);
+  }
+  notified_ = Selection();
+  UpdateExtent();
+}
+
+bool TCustomListBox::WindowMultiSelect() const {
+  if (!handle_) return multi_select_;
+  return (GetWindowLongPtrW(handle_, GWL_STYLE) & (LBS_EXTENDEDSEL | LBS_MULTIPLESEL)) != 0;
+}
+
+void TCustomListBox::DestroyWnd() {
+  if (handle_) {
+    std::vector<std::wstring> items = Items();
+    selection_ = Selection();
+    item_index_ = ItemIndex();
+    items_ = std::move(items);
+  }
+  TWinControl::DestroyWnd();
+}
+
+void TCustomListBox::Loaded() {
+  TWinControl::Loaded();
+  // The index may have been read before the items.
+  if (item_index_ >= 0) SetItemIndex(item_index_);
+}
+
+std::vector<std::wstring> TCustomListBox::Items() const {
+  if (!handle_) return items_;
+  std::vector<std::wstring> items;
+  const int n = Count();
+  items.reserve(static_cast<size_t>(n));
+  for (int i = 0; i < n; ++i) items.push_back(ListText(handle_, LB_GETTEXTLEN, LB_GETTEXT, i));
+  return items;
+}
+
+void TCustomListBox::SetItems(const std::vector<std::wstring>& items) {
+  if (!handle_) {
+    items_ = items;
+    selection_.clear();
+    return;
+  }
+  SendMessageW(handle_, WM_SETREDRAW, FALSE, 0);
+  SendMessageW(handle_, LB_RESETCONTENT, 0, 0);
+  for (const std::wstring& item : items) SendMessageW(handle_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+  SendMessageW(handle_, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(handle_, nullptr, TRUE);
+  notified_.clear();
+  UpdateExtent();
+}
+
+int TCustomListBox::Count() const {
+  if (!handle_) return static_cast<int>(items_.size());
+  return std::max(0, static_cast<int>(SendMessageW(handle_, LB_GETCOUNT, 0, 0)));
+}
+
+std::wstring TCustomListBox::Item(int index) const {
+  if (!handle_) return InRange(index, items_.size()) ? items_[static_cast<size_t>(index)] : std::wstring();
+  if (index < 0 || index >= Count()) return {};
+  return ListText(handle_, LB_GETTEXTLEN, LB_GETTEXT, index);
+}
+
+int TCustomListBox::AddItem(const std::wstring& text) {
+  if (!handle_) {
+    items_.push_back(text);
+    return static_cast<int>(items_.size()) - 1;
+  }
+  const LRESULT at = SendMessageW(handle_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  UpdateExtent();
+  notified_ = Selection();  // a sorted insert moves the selected indices
+  return at < 0 ? -1 : static_cast<int>(at);
+}
+
+void TCustomListBox::DeleteItem(int index) {
+  if (!handle_) {
+    if (!InRange(index, items_.size())) return;
+    items_.erase(items_.begin() + index);
+    std::erase(selection_, index);
+    for (int& i : selection_)
+      if (i > index) --i;
+    if (item_index_ == index) item_index_ = -1;
+    else if (item_index_ > index) --item_index_;
+    return;
+  }
+  if (SendMessageW(handle_, LB_DELETESTRING, static_cast<WPARAM>(index), 0) == LB_ERR) return;
+  notified_ = Selection();
+  UpdateExtent();
+}
+
+void TCustomListBox::Clear() { SetItems({}); }
+
+std::vector<int> TCustomListBox::Selection() const {
+  if (!handle_) {
+    if (multi_select_) return selection_;
+    return InRange(item_index_, items_.size()) ? std::vector<int>{item_index_} : std::vector<int>{};
+  }
+  if (!WindowMultiSelect()) {
+    const int sel = static_cast<int>(SendMessageW(handle_, LB_GETCURSEL, 0, 0));
+    return sel >= 0 ? std::vector<int>{sel} : std::vector<int>{};
+  }
+  const LRESULT n = SendMessageW(handle_, LB_GETSELCOUNT, 0, 0);
+  if (n <= 0) return {};
+  std::vector<int> sel(static_cast<size_t>(n));
+  const LRESULT got = SendMessageW(handle_, LB_GETSELITEMS, static_cast<WPARAM>(n), reinterpret_cast<LPARAM>(sel.data()));
+  sel.resize(got < 0 ? 0 : static_cast<size_t>(got));
+  return sel;
+}
+
+int TCustomListBox::ItemIndex() const {
+  if (!handle_) return InRange(item_index_, items_.size()) ? item_index_ : -1;
+  if (!WindowMultiSelect()) return static_cast<int>(SendMessageW(handle_, LB_GETCURSEL, 0, 0));
+  // The focused item when it is selected, else the first selected one.
+  const int caret = static_cast<int>(SendMessageW(handle_, LB_GETCARETINDEX, 0, 0));
+  if (caret >= 0 && SendMessageW(handle_, LB_GETSEL, static_cast<WPARAM>(caret), 0) > 0) return caret;
+  const std::vector<int> sel = Selection();
+  return sel.empty() ? -1 : sel.front();
+}
+
+void TCustomListBox::SetItemIndex(int index) {
+  item_index_ = index;
+  if (!handle_) {
+    selection_.clear();
+    if (index >= 0) selection_.push_back(index);
+    return;
+  }
+  if (multi_select_) {
+    SendMessageW(handle_, LB_SETSEL, FALSE, -1);
+    if (index >= 0) {
+      SendMessageW(handle_, LB_SETSEL, TRUE, index);
+      SendMessageW(handle_, LB_SETCARETINDEX, static_cast<WPARAM>(index), FALSE);
+    }
+  } else {
+    SendMessageW(handle_, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  }
+  notified_ = Selection();
+}
+
+bool TCustomListBox::Selected(int index) const {
+  if (handle_) return SendMessageW(handle_, LB_GETSEL, static_cast<WPARAM>(index), 0) > 0;
+  const std::vector<int> sel = Selection();
+  return std::find(sel.begin(), sel.end(), index) != sel.end();
+}
+
+void TCustomListBox::SetSelected(int index, bool selected) {
+  if (!multi_select_) {
+    if (selected) SetItemIndex(index);
+    else if (ItemIndex() == index) SetItemIndex(-1);
+    return;
+  }
+  if (!handle_) {
+    std::erase(selection_, index);
+    if (selected && InRange(index, items_.size())) selection_.push_back(index);
+    return;
+  }
+  SendMessageW(handle_, LB_SETSEL, selected, index);
+  notified_ = Selection();
+}
+
+int TCustomListBox::SelCount() const { return static_cast<int>(Selection().size()); }
+
+void TCustomListBox::SetSorted(bool v) {
+  if (v == sorted_) return;
+  sorted_ = v;
+  RecreateWnd();
+}
+
+void TCustomListBox::SetMultiSelect(bool v) {
+  if (v == multi_select_) return;
+  multi_select_ = v;
+  RecreateWnd();
+}
+
+void TCustomListBox::SetBorderStyle(TBorderStyle s) {
+  if (s == border_style_) return;
+  border_style_ = s;
+  RecreateWnd();
+}
+
+void TCustomListBox::SetStyle(TListBoxStyle s) {
+  if (s == style_) return;
+  style_ = s;
+  RecreateWnd();
+}
+
+int TCustomListBox::ItemHeight() const {
+  if (handle_ && style_ == TListBoxStyle::lbStandard) return static_cast<int>(SendMessageW(handle_, LB_GETITEMHEIGHT, 0, 0));
+  return item_height_;
+}
+
+void TCustomListBox::SetItemHeight(int h) {
+  if (h <= 0) return;
+  item_height_ = h;
+  if (handle_ && style_ == TListBoxStyle::lbOwnerDrawFixed) {
+    SendMessageW(handle_, LB_SETITEMHEIGHT, 0, h);
+    Invalidate();
+  }
+}
+
+void TCustomListBox::FontChanged() {
+  TWinControl::FontChanged();
+  UpdateExtent();
+}
+
+// The horizontal scroll bar shows when the widest item does not fit.
+void TCustomListBox::UpdateExtent() {
+  if (!handle_) return;
+  int widest = 0;
+  {
+    TWindowDC dc(handle_);
+    TScopedSelect font(dc.Get(), Font()->Handle());
+    for (const std::wstring& item : Items()) {
+      SIZE size{0, 0};
+      GetTextExtentPoint32W(dc.Get(), item.c_str(), static_cast<int>(item.size()), &size);
+      widest = std::max<int>(widest, size.cx);
+    }
+  }
+  // The list leaves a little room left of the text, and the last letter needs its own.
+  SendMessageW(handle_, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest > 0 ? widest + 6 : 0), 0);
+}
+
+void TCustomListBox::DrawItem(const DRAWITEMSTRUCT& item) {
+  if (item.itemID == static_cast<UINT>(-1)) return;
+  const int index = static_cast<int>(item.itemID);
+  const bool selected = (item.itemState & ODS_SELECTED) != 0;
+  canvas_.SetHandle(item.hDC);
+  canvas_.Font().Assign(Font());
+  canvas_.Brush().SetStyle(TBrushStyle::bsSolid);
+  canvas_.Brush().SetColor(selected ? clHighlight : Color());
+  if (selected) canvas_.Font().SetColor(clHighlightText);
+  RunGuarded([&] {
+    if (OnDrawItem) {
+      OnDrawItem(this, index, item.rcItem, item.itemState);
+    } else {
+      canvas_.TextRect(item.rcItem, item.rcItem.left + 2, item.rcItem.top, Item(index));
+    }
+  });
+  canvas_.SetHandle(nullptr);
+  if (item.itemState & ODS_FOCUS) DrawFocusRect(item.hDC, &item.rcItem);
+}
+
+bool TCustomListBox::HandleMessage(TMessage& m) {
+  if (m.Msg == CN_COMMAND) {
+    if (HIWORD(m.WParam) == LBN_SELCHANGE) {
+      // A click on the item already selected, or an arrow key at the end of the list, says
+      // "changed" too.
+      std::vector<int> now = Selection();
+      if (now != notified_) {
+        notified_ = std::move(now);
+        if (!Loading()) Click();
+      }
+    }
+    return true;
+  }
+  if (m.Msg == CN_DRAWITEM) {
+    DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(m.LParam));
+    m.Result = TRUE;
+    return true;
+  }
+  return TWinControl::HandleMessage(m);
+}
+
+// ---- combo boxes ----
+
+const TEnumInfo kComboBoxStyleInfo{{"csDropDown", "csSimple", "csDropDownList"}};
+
+QN_CLASS_IMPL(TCustomComboBox, TWinControl,
+              {prop::Enum("Style", kComboBoxStyleInfo, &TCustomComboBox::Style, &TCustomComboBox::SetStyle),
+               prop::Strings("Items", &TCustomComboBox::Items, &TCustomComboBox::SetItems),
+               prop::Int("ItemIndex", &TCustomComboBox::ItemIndex, &TCustomComboBox::SetItemIndex),
+               prop::Str("Text", &TCustomComboBox::Text, &TCustomComboBox::SetTextProp),
+               prop::Int("DropDownCount", &TCustomComboBox::DropDownCount, &TCustomComboBox::SetDropDownCount),
+               prop::Event("OnChange", &TCustomComboBox::OnChange),
+               prop::Event("OnSelect", &TCustomComboBox::OnSelect),
+               prop::Event("OnDropDown", &TCustomComboBox::OnDropDown),
+               prop::Event("OnCloseUp", &TCustomComboBox::OnCloseUp)})
+QN_CLASS_IMPL(TComboBox, TCustomComboBox)
+
+TCustomComboBox::TCustomComboBox(TComponent* owner) : TWinControl(owner) {
+  SetBounds(0, 0, 145, 21);
+  SetParentColor(false);
+  SetTabStop(true);
+  SetClickEvents(false);
+}
+
+void TCustomComboBox::CreateParams(TCreateParams& p) {
+  TWinControl::CreateParams(p);
+  p.baseClassName = L"COMBOBOX";
+  p.style |= WS_VSCROLL | CBS_HASSTRINGS | CBS_AUTOHSCROLL;
+  switch (style_) {
+    case TComboBoxStyle::csDropDown: p.style |= CBS_DROPDOWN; break;
+    case TComboBoxStyle::csSimple: p.style |= CBS_SIMPLE; break;
+    case TComboBoxStyle::csDropDownList: p.style |= CBS_DROPDOWNLIST; break;
+  }
+}
+
+void TCustomComboBox::CreateWindowHandleDone() {
+  for (const std::wstring& item : items_)
+    SendMessageW(handle_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+  items_.clear();
+  if (item_index_ >= 0) SendMessageW(handle_, CB_SETCURSEL, static_cast<WPARAM>(item_index_), 0);
+  else if (style_ != TComboBoxStyle::csDropDownList) SetEditText(text_);
+  notified_ = ItemIndex();
+}
+
+void TCustomComboBox::DestroyWnd() {
+  if (handle_) {
+    std::vector<std::wstring> items = Items();
+    item_index_ = ItemIndex();
+    text_ = GetText();
+    items_ = std::move(items);
+  }
+  TWinControl::DestroyWnd();
+}
+
+void TCustomComboBox::Loaded() {
+  TWinControl::Loaded();
+  if (item_index_ >= 0) SetItemIndex(item_index_);
+}
+
+void TCustomComboBox::SetStyle(TComboBoxStyle s) {
+  if (s == style_) return;
+  style_ = s;
+  RecreateWnd();
+}
+
+std::vector<std::wstring> TCustomComboBox::Items() const {
+  if (!handle_) return items_;
+  std::vector<std::wstring> items;
+  const int n = Count();
+  items.reserve(static_cast<size_t>(n));
+  for (int i = 0; i < n; ++i) items.push_back(ListText(handle_, CB_GETLBTEXTLEN, CB_GETLBTEXT, i));
+  return items;
+}
+
+void TCustomComboBox::SetItems(const std::vector<std::wstring>& items) {
+  if (!handle_) {
+    items_ = items;
+    return;
+  }
+  const std::wstring text = GetText();
+  SendMessageW(handle_, CB_RESETCONTENT, 0, 0);
+  for (const std::wstring& item : items) SendMessageW(handle_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+  // An edit keeps what it showed; a list shows nothing now.
+  if (style_ != TComboBoxStyle::csDropDownList) SetEditText(text);
+  notified_ = -1;
+}
+
+int TCustomComboBox::Count() const {
+  if (!handle_) return static_cast<int>(items_.size());
+  return std::max(0, static_cast<int>(SendMessageW(handle_, CB_GETCOUNT, 0, 0)));
+}
+
+std::wstring TCustomComboBox::Item(int index) const {
+  if (!handle_) return InRange(index, items_.size()) ? items_[static_cast<size_t>(index)] : std::wstring();
+  if (index < 0 || index >= Count()) return {};
+  return ListText(handle_, CB_GETLBTEXTLEN, CB_GETLBTEXT, index);
+}
+
+int TCustomComboBox::AddItem(const std::wstring& text) {
+  if (!handle_) {
+    items_.push_back(text);
+    return static_cast<int>(items_.size()) - 1;
+  }
+  const LRESULT at = SendMessageW(handle_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  return at < 0 ? -1 : static_cast<int>(at);
+}
+
+void TCustomComboBox::DeleteItem(int index) {
+  if (!handle_) {
+    if (!InRange(index, items_.size())) return;
+    items_.erase(items_.begin() + index);
+    if (item_index_ == index) item_index_ = -1;
+    else if (item_index_ > index) --item_index_;
+    return;
+  }
+  if (SendMessageW(handle_, CB_DELETESTRING, static_cast<WPARAM>(index), 0) == CB_ERR) return;
+  notified_ = ItemIndex();
+}
+
+void TCustomComboBox::Clear() {
+  SetItems({});
+  SetText(L"");
+}
+
+int TCustomComboBox::ItemIndex() const {
+  if (!handle_) return InRange(item_index_, items_.size()) ? item_index_ : -1;
+  return static_cast<int>(SendMessageW(handle_, CB_GETCURSEL, 0, 0));
+}
+
+void TCustomComboBox::SetItemIndex(int index) {
+  item_index_ = index;
+  if (!handle_) {
+    if (InRange(index, items_.size())) text_ = items_[static_cast<size_t>(index)];
+    return;
+  }
+  SendMessageW(handle_, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+  notified_ = ItemIndex();
+}
+
+std::wstring TCustomComboBox::GetText() const {
+  if (handle_) return HwndGetText(handle_);
+  if (style_ == TComboBoxStyle::csDropDownList) return Item(item_index_);
+  return text_;
+}
+
+void TCustomComboBox::SetText(const std::wstring& t) {
+  if (style_ != TComboBoxStyle::csDropDownList) {
+    quiet_ = true;
+    TWinControl::SetText(t);
+    quiet_ = false;
+    return;
+  }
+  // Exactly the item's text: the list's own search ignores case.
+  const std::vector<std::wstring> items = Items();
+  const auto it = std::find(items.begin(), items.end(), t);
+  SetItemIndex(it == items.end() ? -1 : static_cast<int>(it - items.begin()));
+  text_ = it == items.end() ? std::wstring() : t;
+  Perform(CM_TEXTCHANGED, 0, 0);
+}
+
+void TCustomComboBox::SetDropDownCount(int n) { drop_down_count_ = std::max(1, n); }
+
+bool TCustomComboBox::DroppedDown() const {
+  return handle_ && SendMessageW(handle_, CB_GETDROPPEDSTATE, 0, 0) != FALSE;
+}
+
+void TCustomComboBox::SetDroppedDown(bool v) {
+  if (HandleAllocated() || v) SendMessageW(Handle(), CB_SHOWDROPDOWN, v, 0);
+}
+
+// The list opens as high as the window is beyond its closed height: DropDownCount items.
+void TCustomComboBox::SizeDropDown() {
+  if (style_ == TComboBoxStyle::csSimple) return;
+  const int items = std::clamp(Count(), 1, drop_down_count_);
+  const int item_height = std::max(1, static_cast<int>(SendMessageW(handle_, CB_GETITEMHEIGHT, 0, 0)));
+  const RECT r = HwndWindowRect(handle_);
+  SetWindowPos(handle_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top + items * item_height + 2,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+}
+
+// Text set in code is no change by the user.
+void TCustomComboBox::SetEditText(const std::wstring& t) {
+  quiet_ = true;
+  SetWindowTextW(handle_, t.c_str());
+  quiet_ = false;
+}
+
+void TCustomComboBox::Selected() {
+  const int index = ItemIndex();
+  if (index == notified_) return;
+  notified_ = index;
+  // While the notification runs, the edit still shows the text from before.
+  if (style_ != TComboBoxStyle::csDropDownList && index >= 0) {
+    const std::wstring item = Item(index);
+    text_ = item;
+    SetEditText(item);
+  }
+  if (Loading()) return;
+  Click();
+  if (OnSelect) OnSelect(this);
+  if (OnChange) OnChange(this);
+}
+
+bool TCustomComboBox::HandleMessage(TMessage& m) {
+  switch (m.Msg) {
+    case CN_COMMAND:
+      switch (HIWORD(m.WParam)) {
+        case CBN_SELCHANGE: Selected(); break;
+        case CBN_EDITCHANGE:
+          if (OnChange && !Loading() && !quiet_) OnChange(this);
+          break;
+        case CBN_DROPDOWN:
+          SizeDropDown();
+          if (OnDropDown) OnDropDown(this);
+          break;
+        case CBN_CLOSEUP:
+          if (OnCloseUp) OnCloseUp(this);
+          break;
+        default: break;
+      }
+      return true;
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORSTATIC: {
+      // The combo's own edit and list ask it, not its parent, for their colours.
+      if (FindControl(reinterpret_cast<HWND>(m.LParam))) return TWinControl::HandleMessage(m);
+      HDC dc = reinterpret_cast<HDC>(m.WParam);
+      SetTextColor(dc, ColorToRGB(Font()->Color()));
+      SetBkColor(dc, ColorToRGB(Color()));
+      m.Result = reinterpret_cast<LRESULT>(BrushHandle());
+      return true;
+    }
+    default:
+      return TWinControl::HandleMessage(m);
   }
 }
 

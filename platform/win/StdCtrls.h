@@ -1,5 +1,5 @@
-// Standard controls: labels, edits, memos, push buttons, check boxes, radio buttons and group
-// boxes.
+// Standard controls: labels, edits, memos, push buttons, check boxes, radio buttons, group
+// boxes, list boxes and combo boxes.
 #pragma once
 
 #include "platform/win/Controls.h"
@@ -66,6 +66,8 @@ class TCustomEdit : public TWinControl {
 
  protected:
   void CreateParams(TCreateParams& params) override;
+  // Keeps what the user typed: a style change makes the window again.
+  void DestroyWnd() override;
   bool HandleMessage(TMessage& msg) override;
 
  private:
@@ -215,6 +217,151 @@ class TGroupBox : public TCustomGroupBox {
   QN_CLASS(TGroupBox)
  public:
   explicit TGroupBox(TComponent* owner) : TCustomGroupBox(owner) {}
+};
+
+// ---- lists ----
+
+enum class TListBoxStyle { lbStandard, lbOwnerDrawFixed };
+extern const TEnumInfo kListBoxStyleInfo;
+
+// Draws item index of an owner-drawn list into rect on the list's Canvas(); state holds the
+// ODS_ flags of the item.
+using TDrawItemEvent = TEvent<void(TObject* sender, int index, const RECT& rect, UINT state)>;
+
+// A LISTBOX window. It scrolls both ways: the horizontal extent follows the widest item. The
+// items live in the window while there is one, and in the object otherwise. OnClick fires once
+// for each change of the selection the user makes (not for changes made in code).
+class TCustomListBox : public TWinControl {
+  QN_CLASS(TCustomListBox)
+ public:
+  explicit TCustomListBox(TComponent* owner);
+  ~TCustomListBox() override;
+
+  std::vector<std::wstring> Items() const;
+  void SetItems(const std::vector<std::wstring>& items);
+  int Count() const;
+  std::wstring Item(int index) const;
+  // The index the item got: its sorted place once a sorted list has its window.
+  int AddItem(const std::wstring& text);
+  void DeleteItem(int index);
+  void Clear();
+
+  // The selected item (the focused one of a multi-select list); -1 for none.
+  int ItemIndex() const;
+  void SetItemIndex(int index);
+  bool Selected(int index) const;
+  void SetSelected(int index, bool selected);
+  int SelCount() const;
+
+  bool Sorted() const { return sorted_; }
+  void SetSorted(bool v);
+  bool MultiSelect() const { return multi_select_; }
+  void SetMultiSelect(bool v);
+  TBorderStyle BorderStyle() const { return border_style_; }
+  void SetBorderStyle(TBorderStyle s);
+  TListBoxStyle Style() const { return style_; }
+  void SetStyle(TListBoxStyle s);
+  int ItemHeight() const;
+  void SetItemHeight(int h);
+  // Bound to the item's DC while OnDrawItem runs.
+  TCanvas& Canvas() { return canvas_; }
+  void Loaded() override;
+
+  TDrawItemEvent OnDrawItem;
+
+ protected:
+  void CreateParams(TCreateParams& params) override;
+  void CreateWindowHandleDone() override;
+  void DestroyWnd() override;
+  void FontChanged() override;
+  bool HandleMessage(TMessage& msg) override;
+
+ private:
+  void UpdateExtent();
+  void DrawItem(const DRAWITEMSTRUCT& item);
+  // Whether the window there is one of several selected items (the style may be about to change).
+  bool WindowMultiSelect() const;
+  std::vector<int> Selection() const;
+  std::vector<std::wstring> items_;  // while there is no window
+  std::vector<int> selection_;       // likewise
+  int item_index_ = -1;
+  std::vector<int> notified_;  // the selection OnClick last reported
+  bool sorted_ = false;
+  bool multi_select_ = false;
+  TBorderStyle border_style_ = TBorderStyle::bsSingle;
+  TListBoxStyle style_ = TListBoxStyle::lbStandard;
+  int item_height_ = 16;
+  TCanvas canvas_;
+};
+
+class TListBox : public TCustomListBox {
+  QN_CLASS(TListBox)
+ public:
+  explicit TListBox(TComponent* owner) : TCustomListBox(owner) {}
+};
+
+enum class TComboBoxStyle { csDropDown, csSimple, csDropDownList };
+extern const TEnumInfo kComboBoxStyleInfo;
+
+// A COMBOBOX window. Its notifications come back to it as CN_COMMAND (from its parent), so a
+// hook on WindowProc sees the list open and close. OnSelect fires once for each item the user
+// picks that differs from the one before; OnChange whenever the user changes the text, by typing
+// or by picking. Changes made in code fire neither.
+class TCustomComboBox : public TWinControl {
+  QN_CLASS(TCustomComboBox)
+ public:
+  explicit TCustomComboBox(TComponent* owner);
+
+  TComboBoxStyle Style() const { return style_; }
+  void SetStyle(TComboBoxStyle s);
+  std::vector<std::wstring> Items() const;
+  void SetItems(const std::vector<std::wstring>& items);
+  int Count() const;
+  std::wstring Item(int index) const;
+  int AddItem(const std::wstring& text);
+  void DeleteItem(int index);
+  void Clear();
+  int ItemIndex() const;
+  void SetItemIndex(int index);
+  // A drop-down list shows an item or nothing: text that is no item selects none.
+  std::wstring Text() const { return GetText(); }
+  void SetTextProp(const std::wstring& t) { SetText(t); }
+  void SetText(const std::wstring& t) override;
+  std::wstring GetText() const override;
+  // Items the open list shows before it scrolls.
+  int DropDownCount() const { return drop_down_count_; }
+  void SetDropDownCount(int n);
+  bool DroppedDown() const;
+  void SetDroppedDown(bool v);
+  void Loaded() override;
+
+  TNotifyEvent OnChange;
+  TNotifyEvent OnSelect;
+  TNotifyEvent OnDropDown;
+  TNotifyEvent OnCloseUp;
+
+ protected:
+  void CreateParams(TCreateParams& params) override;
+  void CreateWindowHandleDone() override;
+  void DestroyWnd() override;
+  bool HandleMessage(TMessage& msg) override;
+
+ private:
+  void Selected();
+  void SizeDropDown();
+  void SetEditText(const std::wstring& t);
+  TComboBoxStyle style_ = TComboBoxStyle::csDropDown;
+  std::vector<std::wstring> items_;  // while there is no window
+  int item_index_ = -1;
+  int notified_ = -1;  // the item OnSelect last reported
+  int drop_down_count_ = 8;
+  bool quiet_ = false;  // the text is being set in code
+};
+
+class TComboBox : public TCustomComboBox {
+  QN_CLASS(TComboBox)
+ public:
+  explicit TComboBox(TComponent* owner) : TCustomComboBox(owner) {}
 };
 
 }  // namespace qn

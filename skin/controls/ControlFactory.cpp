@@ -2,6 +2,8 @@
 
 #include "skin/controls/SkinBoxes.h"
 #include "skin/controls/SkinButtons.h"
+#include "skin/controls/SkinScrollbars.h"
+#include "skin/controls/SkinEdits.h"
 #include "skin/controls/SkinTabs.h"
 
 namespace qn {
@@ -56,6 +58,12 @@ TSkinControl* MakeControlSkinner(TSkinnerKind kind, TComponent* owner) {
     case TSkinnerKind::TabSheet: return new TSkinTabSheet(owner);
     case TSkinnerKind::Tab31: return new TSkinTab31(owner);
     case TSkinnerKind::AdvPage: return new TSkinAdvPage(owner);
+    case TSkinnerKind::Scrollbar: return new TSkinScrollbar(owner);
+    case TSkinnerKind::ListView: return new TSkinListView(owner);
+    case TSkinnerKind::ScControl: return new TSkinScControl(owner);
+    case TSkinnerKind::ComBox: return new TSkinComBox(owner);
+    case TSkinnerKind::Edit: return new TSkinEdit(owner);
+    case TSkinnerKind::DateTime: return new TSkinDateTime(owner);
     default:
       return nullptr;  // a kind whose skinner is not built yet: the control stays plain
   }

@@ -188,7 +188,7 @@ TSkinnerChoice FromClassRules(TControl* control, const TChoiceContext& ctx) {
   }
   if (Is(control, "TCustomStatusBar") && Has(set, xcStatusBar)) return Choice(21, K::StatusBar);
   if (Is(control, "TProgressBar") && Has(set, xcProgress)) return Choice(22, K::Progress);
-  if (Is(control, "TScrollBox") && Has(set, xcScrollbar)) return Choice(23, K::ScControl, I::Scrollbar);
+  if (Is(control, "TScrollBar") && Has(set, xcScrollbar)) return Choice(23, K::ScControl, I::Scrollbar);
   if (name == "TTNTCOMBOBOX" && Has(set, xcCombo)) return Choice(24, K::ComBox);
   if (Is(control, "TCustomComboBox") && Has(set, xcCombo)) return Choice(25, K::ComBox);
   if (Is(control, "TDateTimePicker") && Has(set, xcEdit)) {

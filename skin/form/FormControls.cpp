@@ -9,6 +9,7 @@
 
 #include "platform/win/PropAccess.h"
 #include "platform/win/WinUtil.h"
+#include "skin/controls/SkinScrollbars.h"
 #include "skin/controls/WinSubClass.h"
 #include "skin/data/WinSkinData.h"
 #include "skin/draw/SkinDraw.h"
@@ -146,10 +147,12 @@ bool AttachSkinner(TWinSkinForm* form, TSkinnerKind kind, TSkinnerInit init, int
       case TSkinnerInit::Hwnd:
         skinner->Inithwnd(wnd, data, canvas, form);
         break;
-      case TSkinnerInit::Scrollbar:
-        // Scroll-bar skinners attach themselves to the control's bars; none is built yet.
-        delete skinner;
-        return false;
+      case TSkinnerInit::Scrollbar: {
+        auto* windowed = dynamic_cast<TWinControl*>(control);
+        if (auto* bars = dynamic_cast<TSkinScrollbar*>(skinner)) bars->InitScrollbar(windowed, data, canvas, form);
+        else if (auto* bar = dynamic_cast<TSkinScControl*>(skinner)) bar->InitScrollbar(windowed, data, canvas, form);
+        break;
+      }
     }
   } catch (...) {
     DropCurrentException();
@@ -207,7 +210,7 @@ void TWinSkinForm::ApplyChoice(const TSkinnerChoice& choice, TControl* control, 
     case TChildWalk::EmbeddedScrollbars:
       for (TControl* child : ChildControls(windowed)) {
         if (IsControlSkinned(child)) continue;
-        const bool box = child->InheritsFrom("TScrollBox");
+        const bool box = child->InheritsFrom("TScrollBar");
         if (!box && !HasScrollBars(child)) continue;
         auto* child_window = dynamic_cast<TWinControl*>(child);
         AttachSkinner(this, box ? TSkinnerKind::ScControl : TSkinnerKind::Scrollbar, TSkinnerInit::Scrollbar, 0, child,
@@ -218,6 +221,22 @@ void TWinSkinForm::ApplyChoice(const TSkinnerChoice& choice, TControl* control, 
       break;
   }
   (void)wform;
+}
+
+void TWinSkinForm::ReplaceScrollSkinner(HWND wnd) {
+  if (!wnd || !fsd) return;
+  for (auto it = Controllist.rbegin(); it != Controllist.rend(); ++it) {
+    auto* old = dynamic_cast<TSkinScrollbar*>(*it);
+    if (!old || (old->hwnd != wnd && old->AttachedWindow() != wnd)) continue;
+    TWinControl* control = old->control;
+    const TSkinnerKind kind = dynamic_cast<TSkinListView*>(old) ? TSkinnerKind::ListView : TSkinnerKind::Scrollbar;
+    const int variant = old->kind;
+    DeleteControl(old);
+    delete old;
+    if (control && control->HandleAllocated())
+      AttachSkinner(this, kind, TSkinnerInit::Scrollbar, variant, control, control->Handle(), fsd, &fcanvas2);
+    return;
+  }
 }
 
 void TWinSkinForm::InitHwndControls(HWND parent) {

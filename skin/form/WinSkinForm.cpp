@@ -582,7 +582,7 @@ bool TWinSkinForm::Stage1(TMessage& m) {
       m.Result = 0;
       return true;
     case WM_SKINRECREATED:
-      // The scroll-bar skinner of a re-created control comes with control discovery.
+      ReplaceScrollSkinner(reinterpret_cast<HWND>(m.WParam));
       m.Result = 0;
       return true;
     case WM_SKINQUERY:

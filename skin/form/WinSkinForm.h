@@ -139,6 +139,9 @@ class TWinSkinForm : public TComponent, public TSkinControlHost {
   void AddControlh(HWND wnd);
   // The listed skinners whose controls' windows were destroyed are freed.
   void PurgeControls();
+  // The scroll-bar skinner of the window (WM_SKINRECREATED) makes way for a new one of its
+  // kind on its control's current window.
+  void ReplaceScrollSkinner(HWND wnd);
   // What the control skinners reach the form through.
   bool AddControlList(TObject* skinner) override;
   void DeleteControl(TObject* skinner) override;

@@ -12,6 +12,7 @@
 #include "platform/win/DBGrids.h"
 #include "platform/win/ExtCtrls.h"
 #include "platform/win/Forms.h"
+#include "platform/win/ScrollBars.h"
 #include "platform/win/StdCtrls.h"
 #include "skin/data/WinSkinData.h"
 #include "skin/controls/WinSubClass.h"
@@ -56,7 +57,6 @@ QN_STAND_IN(FakeCxCheckBox, "TcxCheckBox", TWinControl)
 QN_STAND_IN(FakeToolBar, "TToolBar", TWinControl)
 QN_STAND_IN(FakeCoolBar, "TCoolBar", TWinControl)
 QN_STAND_IN(FakeProgressBar, "TProgressBar", TWinControl)
-QN_STAND_IN(FakeScrollBox, "TScrollBox", TWinControl)
 QN_STAND_IN(FakeTntComboBox, "TTntComboBox", TWinControl)
 QN_STAND_IN(FakeCustomComboBox, "TCustomComboBox", TWinControl)
 QN_STAND_IN(FakeComboBox, "TComboBox", FakeCustomComboBox)
@@ -254,7 +254,17 @@ TEST_F(ControlChoiceTest, ClassRules) {
       {"a tool bar", Make<FakeToolBar>(), kAll, {20, K::Box}},
       {"a status bar", Make<TStatusBar>(), kAll, {21, K::StatusBar}},
       {"a progress bar", Make<FakeProgressBar>(), kAll, {22, K::Progress}},
-      {"a scroll box", Make<FakeScrollBox>(), kAll, {23, K::ScControl, I::Scrollbar}},
+      {"a stand-alone scroll bar", Make<TScrollBar>(), kAll, {23, K::ScControl, I::Scrollbar}},
+      {"a stand-alone scroll bar without xcScrollbar stays plain", Make<TScrollBar>(), Without(xcScrollbar),
+       {0, K::None}},
+      {"a scroll box whose content fits stays plain", Make<TScrollBox>(), kAll, {0, K::None}},
+      {"a scroll box with content past its edges: its bars", Make<TScrollBox>([](TScrollBox* box) {
+         auto* inside = new TPanel(box);
+         inside->SetParent(box);
+         inside->SetBounds(0, 0, 600, 600);
+         box->HandleNeeded();
+       }),
+       kAll, {36, K::Scrollbar, I::Scrollbar}},
       {"a Tnt combo box", Make<FakeTntComboBox>(), kAll, {24, K::ComBox}},
       {"a combo box", Make<FakeComboBox>(), kAll, {25, K::ComBox}},
       {"a date picker", Make<FakeDateTimePicker>(), kAll, {26, K::DateTime}},
@@ -465,9 +475,8 @@ TEST_F(ControlChoiceTest, WindowClassTable) {
 // skinner is of the class the tables name.
 TEST(SkinnerFactory, EveryChosenKindMakesItsSkinnerOrIsPending) {
   using K = TSkinnerKind;
-  const std::vector<K> pending = {K::SpeedButton, K::CheckBox,  K::RadioButton, K::ComBox,   K::Edit,
-                                  K::DateTime,    K::Scrollbar, K::ListView,    K::ScControl, K::Progress,
-                                  K::TrackBar,    K::UpDown,    K::Header,      K::MediaPlayer, K::ObjImage};
+  const std::vector<K> pending = {K::SpeedButton, K::CheckBox, K::RadioButton, K::Progress, K::TrackBar,
+                                  K::UpDown,      K::Header,   K::MediaPlayer, K::ObjImage};
   for (int k = static_cast<int>(K::Button); k <= static_cast<int>(K::ObjImage); ++k) {
     const K kind = static_cast<K>(k);
     SCOPED_TRACE(SkinnerClassName(kind));
