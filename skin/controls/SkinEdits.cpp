@@ -197,6 +197,12 @@ void TSkinComBox::Attached(bool with_lists) {
   }
 }
 
+void TSkinComBox::FollowPress(UINT message) {
+  if (message == WM_LBUTTONUP) state &= ~kStatePressed;
+  else state |= kStatePressed;
+  Redraw();
+}
+
 void TSkinComBox::ButtonProc(TMessage& msg) {
   btn_link_.CallPrevious(msg);
   if (!skinned) return;
@@ -206,12 +212,8 @@ void TSkinComBox::ButtonProc(TMessage& msg) {
       return;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-      state |= kStatePressed;
-      Redraw();
-      return;
     case WM_LBUTTONUP:
-      state &= ~kStatePressed;
-      Redraw();
+      FollowPress(msg.Msg);
       return;
     default:
       return;
@@ -273,12 +275,8 @@ void TSkinComBox::AfterProc(TMessage& msg) {
       return;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-      state |= kStatePressed;
-      Redraw();
-      return;
     case WM_LBUTTONUP:
-      state &= ~kStatePressed;
-      Redraw();
+      FollowPress(msg.Msg);
       return;
     case CM_MOUSELEAVE:
     case WM_MOUSELEAVE:

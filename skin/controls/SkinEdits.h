@@ -71,6 +71,8 @@ class TSkinComBox : public TSkinControl {
   // The first child's messages: it repaints the combo after painting itself, and shows the
   // press of the button.
   void ButtonProc(TMessage& msg);
+  // A left-button press or release on the combo or its button shows in the button's frame.
+  void FollowPress(UINT message);
   void ReleaseChildren();
   void DrawStyle1(HDC dc, const RECT& rc);
   // The button as a window of its own (combo boxes of the extended kind).

@@ -478,6 +478,20 @@ bool TSkinScrollbar::BeforeProc(TMessage& m) {
   return TSkinControl::BeforeProc(m);
 }
 
+namespace {
+
+// The part a scroll notification names, shown active on the overlay of that bar. A
+// scroll-bar control's notification, handed on by its parent, is not about the window's bars.
+void ShowScrollPart(const TMessage& m, TWScrollbar* hb, TWScrollbar* vb) {
+  if (m.LParam) return;
+  TWScrollbar* bar = m.Msg == WM_HSCROLL ? hb : vb;
+  if (!bar) return;
+  bar->scrollpos = LOWORD(m.WParam);
+  bar->Invalidate();
+}
+
+}  // namespace
+
 void TSkinScrollbar::AfterProc(TMessage& m) {
   switch (m.Msg) {
     case WM_SIZE:
@@ -486,15 +500,9 @@ void TSkinScrollbar::AfterProc(TMessage& m) {
       PlaceBars();
       return;
     case WM_HSCROLL:
-    case WM_VSCROLL: {
-      // A scroll-bar control's notification, handed on by its parent, is not about our bars.
-      if (m.LParam) return;
-      TWScrollbar* bar = m.Msg == WM_HSCROLL ? hb : vb;
-      if (!bar) return;
-      bar->scrollpos = LOWORD(m.WParam);
-      bar->Invalidate();
+    case WM_VSCROLL:
+      ShowScrollPart(m, hb, vb);
       return;
-    }
     case WM_MOUSEWHEEL:
       for (TWScrollbar* bar : {hb, vb})
         if (bar && bar->sbVisible) bar->Invalidate();
@@ -636,14 +644,9 @@ void TSkinScrollbarH::AfterProc(TMessage& m) {
       if (m.Msg != WM_WINDOWPOSCHANGED) Redraw();
       return;
     case WM_HSCROLL:
-    case WM_VSCROLL: {
-      if (m.LParam) return;
-      TWScrollbar* bar = m.Msg == WM_HSCROLL ? hb : vb;
-      if (!bar) return;
-      bar->scrollpos = LOWORD(m.WParam);
-      bar->Invalidate();
+    case WM_VSCROLL:
+      ShowScrollPart(m, hb, vb);
       return;
-    }
     default:
       TSkinControl::AfterProc(m);
   }
