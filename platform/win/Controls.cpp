@@ -7,6 +7,7 @@
 #include <mutex>
 #include <stdexcept>
 
+#include "platform/win/Menus.h"
 #include "platform/win/PaintBuffer.h"
 #include "platform/win/WinUtil.h"
 
@@ -152,6 +153,7 @@ QN_CLASS_IMPL(TControl, TComponent,
                prop::Int("Cursor", &TControl::Cursor, &TControl::SetCursor, &kCursorIdents),
                prop::Str("Hint", &TControl::Hint, &TControl::SetHint),
                prop::Bool("ShowHint", &TControl::ShowHint, &TControl::SetShowHint),
+               prop::Obj("PopupMenu", &TControl::PopupMenu, &TControl::SetPopupMenu),
                prop::Event("OnClick", &TControl::OnClick),
                prop::Event("OnDblClick", &TControl::OnDblClick),
                prop::Event("OnMouseDown", &TControl::OnMouseDown),
@@ -299,6 +301,18 @@ LRESULT TControl::Perform(UINT msg, WPARAM w, LPARAM l) {
 
 void TControl::Click() {
   if (OnClick) OnClick(this);
+}
+
+void TControl::SetPopupMenu(TPopupMenu* menu) {
+  if (menu == popup_menu_) return;
+  if (popup_menu_) RemoveFreeNotification(popup_menu_);
+  popup_menu_ = menu;
+  if (menu) FreeNotification(menu);
+}
+
+void TControl::Notification(TComponent* component, TOperation op) {
+  TComponent::Notification(component, op);
+  if (op == TOperation::opRemove && component == popup_menu_) popup_menu_ = nullptr;
 }
 
 void TControl::InvalidateControl() {
@@ -927,6 +941,8 @@ bool TWinControl::HandleMessage(TMessage& m) {
       }
       return true;
     }
+    case WM_CONTEXTMENU:
+      return ContextMenu(m);
     case WM_CANCELMODE:
       if (mouse_control_) {
         mouse_control_ = nullptr;
@@ -936,6 +952,25 @@ bool TWinControl::HandleMessage(TMessage& m) {
     default:
       return false;
   }
+}
+
+bool TWinControl::ContextMenu(TMessage& m) {
+  // (-1, -1): from the keyboard (Shift+F10 or the menu key); the menu opens at the control.
+  const bool keyboard = LOWORD(m.LParam) == 0xFFFF && HIWORD(m.LParam) == 0xFFFF;
+  POINT p{static_cast<short>(LOWORD(m.LParam)), static_cast<short>(HIWORD(m.LParam))};
+  TControl* target = this;
+  if (!keyboard && handle_) {
+    POINT c = p;
+    ::ScreenToClient(handle_, &c);
+    if (TControl* g = ControlAtPos(c); g && g->PopupMenu()) target = g;
+  }
+  TPopupMenu* menu = target->PopupMenu();
+  if (!menu || !menu->AutoPopup()) return false;  // the default procedure asks the parent
+  if (keyboard) p = target->ClientToScreen({0, 0});
+  menu->SetPopupComponent(target);
+  menu->Popup(p.x, p.y);
+  m.Result = 0;
+  return true;
 }
 
 void TWinControl::WndProc(TMessage& m) {

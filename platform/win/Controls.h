@@ -16,6 +16,7 @@
 namespace qn {
 
 class TWinControl;
+class TPopupMenu;
 
 enum class TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 extern const TEnumInfo kAlignInfo;
@@ -102,6 +103,10 @@ class TControl : public TComponent {
   void SetHint(const std::wstring& h) { hint_ = h; }
   bool ShowHint() const { return show_hint_; }
   void SetShowHint(bool v) { show_hint_ = v; }
+  // The context menu: WM_CONTEXTMENU over the control (mouse, Shift+F10, the menu key) shows it.
+  TPopupMenu* PopupMenu() const { return popup_menu_; }
+  void SetPopupMenu(TPopupMenu* menu);
+  void Notification(TComponent* component, TOperation op) override;
 
   // Every message to the control goes through here; a skinner may replace it and call the
   // value it replaced.
@@ -159,6 +164,7 @@ class TControl : public TComponent {
   bool show_hint_ = false;
   bool clicked_ = false;
   bool click_events_ = true;
+  TPopupMenu* popup_menu_ = nullptr;
 };
 
 // What a windowed control asks CreateWindowEx for.
@@ -255,6 +261,7 @@ class TWinControl : public TControl {
   void NcCalcBevel(TMessage& msg);
   void NcPaintBevel();
   int BevelSize() const;
+  bool ContextMenu(TMessage& msg);
 
   std::vector<TControl*> controls_;  // in insertion (z) order
   std::vector<TWinControl*> tab_list_;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/core/FormText.h"
+#include "platform/win/Menus.h"
 #include "platform/win/Resources.h"
 #include "platform/win/WinUtil.h"
 
@@ -49,6 +50,7 @@ TCustomForm::TCustomForm(TComponent* owner)
 }
 
 TCustomForm::~TCustomForm() {
+  if (menu_) menu_->form_ = nullptr;
   if (Application) {
     auto& f = Application->forms_;
     f.erase(std::remove(f.begin(), f.end(), this), f.end());
@@ -77,7 +79,7 @@ SIZE TCustomForm::FrameSizeFor(int w, int h) {
   TCreateParams p;
   CreateParams(p);
   RECT r{0, 0, w, h};
-  AdjustWindowRectEx(&r, p.style, FALSE, p.exStyle);
+  AdjustWindowRectEx(&r, p.style, HasMenuBar(), p.exStyle);
   return {r.right - r.left, r.bottom - r.top};
 }
 
@@ -111,9 +113,10 @@ void TCustomForm::CreateParams(TCreateParams& p) {
   if (Application && Application->MainForm() == this) p.exStyle |= WS_EX_APPWINDOW;
   if (!Enabled()) p.style |= WS_DISABLED;
   p.wndParent = Application ? Application->Handle() : nullptr;
+  if (form_style_ == TFormStyle::fsMDIChild) MDIChildParams(p);
   if (client_w_ > 0 || client_h_ > 0) {
     RECT r{0, 0, client_w_ > 0 ? client_w_ : width_, client_h_ > 0 ? client_h_ : height_};
-    AdjustWindowRectEx(&r, p.style, FALSE, p.exStyle);
+    AdjustWindowRectEx(&r, p.style, HasMenuBar(), p.exStyle);
     p.width = r.right - r.left;
     p.height = r.bottom - r.top;
   }
@@ -124,11 +127,184 @@ void TCustomForm::CreateWindowHandleDone() {
     SendMessageW(handle_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(Application->Icon()));
     SendMessageW(handle_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(Application->SmallIcon()));
   }
+  if (HasMenuBar()) ::SetMenu(handle_, menu_->Handle());
+  if (form_style_ == TFormStyle::fsMDIForm) CreateMDIClient();
+}
+
+bool TCustomForm::HasMenuBar() const { return menu_ && form_style_ != TFormStyle::fsMDIChild; }
+
+void TCustomForm::DestroyWnd() {
+  // An MDI child leaves through its client, which keeps the list of children.
+  if (IsMDIChildWindow()) {
+    if (HWND client = GetParent(handle_)) SendMessageW(client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(handle_), 0);
+    if (!handle_) return;
+  }
+  TCustomControl::DestroyWnd();
+}
+
+bool TCustomForm::IsMDIChildWindow() const {
+  return handle_ && (GetWindowLongPtrW(handle_, GWL_EXSTYLE) & WS_EX_MDICHILD) != 0;
+}
+
+void TCustomForm::DefaultHandler(TMessage& m) {
+  if (!handle_) return;
+  if (client_handle_) {
+    m.Result = DefFrameProcW(handle_, client_handle_, m.Msg, m.WParam, m.LParam);
+  } else if (IsMDIChildWindow()) {
+    m.Result = DefMDIChildProcW(handle_, m.Msg, m.WParam, m.LParam);
+  } else {
+    TCustomControl::DefaultHandler(m);
+  }
+}
+
+void TCustomForm::AlignControls(RECT& r) {
+  TCustomControl::AlignControls(r);
+  // The MDI client takes what the aligned controls leave.
+  if (client_handle_)
+    SetWindowPos(client_handle_, nullptr, r.left, r.top, std::max(0L, r.right - r.left), std::max(0L, r.bottom - r.top),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// ---- Menus ----
+
+void TCustomForm::SetMenu(TMainMenu* menu) {
+  if (menu == menu_) return;
+  if (menu_) {
+    menu_->form_ = nullptr;
+    RemoveFreeNotification(menu_);
+  }
+  if (menu && menu->form_) menu->form_->SetMenu(nullptr);
+  menu_ = menu;
+  if (menu_) {
+    menu_->form_ = this;
+    FreeNotification(menu_);
+  }
+  if (!handle_ || form_style_ == TFormStyle::fsMDIChild) return;
+  HMENU bar = menu_ ? menu_->Handle() : nullptr;
+  if (client_handle_) {
+    HMENU window_menu = window_menu_ ? window_menu_->Handle() : nullptr;
+    SendMessageW(client_handle_, WM_MDISETMENU, reinterpret_cast<WPARAM>(bar), reinterpret_cast<LPARAM>(window_menu));
+    if (!bar) ::SetMenu(handle_, nullptr);
+  } else {
+    ::SetMenu(handle_, bar);
+  }
+  DrawMenuBar(handle_);
+  SendMessageW(handle_, CM_MENUCHANGED, 0, 0);
+}
+
+bool TCustomForm::IsShortCut(const MSG& msg) { return menu_ && menu_->IsShortCut(msg); }
+
+void TCustomForm::SetWindowMenu(TMenuItem* item) {
+  if (item == window_menu_) return;
+  if (window_menu_) RemoveFreeNotification(window_menu_);
+  window_menu_ = item;
+  if (item) FreeNotification(item);
+  if (client_handle_ && menu_) {
+    SendMessageW(client_handle_, WM_MDISETMENU, reinterpret_cast<WPARAM>(menu_->Handle()),
+                 reinterpret_cast<LPARAM>(item ? item->Handle() : nullptr));
+    DrawMenuBar(handle_);
+  }
+}
+
+void TCustomForm::Notification(TComponent* component, TOperation op) {
+  TCustomControl::Notification(component, op);
+  if (op != TOperation::opRemove) return;
+  if (component == window_menu_) window_menu_ = nullptr;
+  if (component == menu_) SetMenu(nullptr);
+}
+
+void TCustomForm::MenuDestroying() {
+  // The window destroys the menu it shows: the bar is taken back first, as it is ours.
+  if (!handle_ || !menu_ || !menu_->Items()->HandleAllocated()) return;
+  if (GetMenu(handle_) == menu_->Items()->Handle()) ::SetMenu(handle_, nullptr);
+}
+
+// ---- MDI ----
+
+void TCustomForm::CreateMDIClient() {
+  CLIENTCREATESTRUCT ccs{};
+  ccs.hWindowMenu = window_menu_ ? window_menu_->Handle() : nullptr;
+  ccs.idFirstChild = kFirstMDIChild;
+  RECT r;
+  GetClientRect(handle_, &r);
+  client_handle_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr,
+                                   WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_VSCROLL | WS_HSCROLL | WS_VISIBLE, 0, 0,
+                                   r.right, r.bottom, handle_, nullptr, GetModuleHandleW(nullptr), &ccs);
+  if (!client_handle_) throw std::runtime_error("Cannot create the MDI client window");
+}
+
+TCustomForm* TCustomForm::MDIFrame() const {
+  auto is_frame = [](TComponent* c) {
+    auto* f = dynamic_cast<TCustomForm*>(c);
+    return f && f->FormStyle() == TFormStyle::fsMDIForm ? f : nullptr;
+  };
+  for (TComponent* o = Owner(); o; o = o->Owner())
+    if (TCustomForm* f = is_frame(o)) return f;
+  if (!Application) return nullptr;
+  if (TCustomForm* f = is_frame(Application->MainForm())) return f;
+  for (TCustomForm* f : Application->Forms())
+    if (f != this && is_frame(f)) return f;
+  return nullptr;
+}
+
+void TCustomForm::MDIChildParams(TCreateParams& p) {
+  TCustomForm* frame = MDIFrame();
+  if (!frame) throw std::runtime_error("Cannot create an MDI child: there is no MDI form");
+  frame->HandleNeeded();
+  if (!frame->ClientHandle()) throw std::runtime_error("Cannot create an MDI child: the MDI form has no client");
+  p.wndParent = frame->ClientHandle();
+  p.style = (p.style & ~(WS_POPUP | WS_DISABLED)) | WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+  if (border_style_ != TFormBorderStyle::bsNone) p.style |= WS_CAPTION;
+  p.exStyle = (p.exStyle & ~(WS_EX_APPWINDOW | WS_EX_TOPMOST | WS_EX_DLGMODALFRAME)) | WS_EX_MDICHILD;
+  // The client places a child it is given no place for, one below the other.
+  if (left_ == 0 && top_ == 0) p.x = p.y = CW_USEDEFAULT;
+}
+
+std::vector<TCustomForm*> TCustomForm::MDIChildList() const {
+  std::vector<TCustomForm*> list;
+  if (!client_handle_) return list;
+  for (HWND w = GetWindow(client_handle_, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
+    if (auto* f = dynamic_cast<TCustomForm*>(FindControl(w))) list.push_back(f);
+  return list;
+}
+
+int TCustomForm::MDIChildCount() const { return static_cast<int>(MDIChildList().size()); }
+
+TCustomForm* TCustomForm::MDIChildren(int i) const {
+  auto list = MDIChildList();
+  return i >= 0 && i < static_cast<int>(list.size()) ? list[static_cast<size_t>(i)] : nullptr;
+}
+
+TCustomForm* TCustomForm::ActiveMDIChild() const {
+  if (!client_handle_) return nullptr;
+  auto active = reinterpret_cast<HWND>(SendMessageW(client_handle_, WM_MDIGETACTIVE, 0, 0));
+  return dynamic_cast<TCustomForm*>(FindControl(active));
+}
+
+void TCustomForm::Cascade() {
+  if (client_handle_) SendMessageW(client_handle_, WM_MDICASCADE, 0, 0);
+}
+
+void TCustomForm::Tile() {
+  if (client_handle_) SendMessageW(client_handle_, WM_MDITILE, MDITILE_HORIZONTAL, 0);
+}
+
+void TCustomForm::ArrangeIcons() {
+  if (client_handle_) SendMessageW(client_handle_, WM_MDIICONARRANGE, 0, 0);
+}
+
+void TCustomForm::Next() {
+  if (client_handle_) SendMessageW(client_handle_, WM_MDINEXT, 0, 0);
+}
+
+void TCustomForm::Previous() {
+  if (client_handle_) SendMessageW(client_handle_, WM_MDINEXT, 0, 1);
 }
 
 void TCustomForm::PlaceWindow() {
   if (placed_) return;
   placed_ = true;
+  if (IsMDIChildWindow()) return;  // placed by its client
   RECT r = HwndWindowRect(handle_);
   int w = r.right - r.left, h = r.bottom - r.top;
   int x = left_, y = top_;
@@ -174,11 +350,16 @@ void TCustomForm::SetVisible(bool v) {
 
 void TCustomForm::Show() {
   SetVisible(true);
-  if (HandleAllocated()) SetForegroundWindow(handle_);
+  if (!HandleAllocated()) return;
+  if (IsMDIChildWindow()) SendMessageW(GetParent(handle_), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(handle_), 0);
+  else SetForegroundWindow(handle_);
 }
 
 void TCustomForm::Close() {
+  // An MDI child cannot hide among its siblings: it is minimised, or stays when it cannot be.
   TCloseAction action = TCloseAction::caHide;
+  if (form_style_ == TFormStyle::fsMDIChild)
+    action = border_icons_ & (1u << biMinimize) ? TCloseAction::caMinimize : TCloseAction::caNone;
   if (OnClose) OnClose(this, action);
   if (action == TCloseAction::caNone) return;
   if (Application && Application->MainForm() == this) {
@@ -217,6 +398,20 @@ bool TCustomForm::HandleMessage(TMessage& m) {
     case CM_RELEASE:
       Free();
       return true;
+    case WM_COMMAND:
+    case WM_MEASUREITEM:
+    case WM_DRAWITEM:
+      if (DispatchMenuMessage(m)) return true;
+      return TCustomControl::HandleMessage(m);
+    case WM_INITMENUPOPUP:
+      DispatchMenuMessage(m);
+      return false;
+    case WM_DESTROY:
+      MenuDestroying();
+      return false;
+    case WM_NCDESTROY:
+      client_handle_ = nullptr;
+      return false;
     case WM_ACTIVATE:
       DefaultHandler(m);
       if (LOWORD(m.WParam) != WA_INACTIVE) {
@@ -341,7 +536,7 @@ bool TApplication::ProcessMessage(MSG& msg) {
     terminated_ = true;
     return false;
   }
-  if (IsDialogKey(msg)) return true;
+  if (IsMDIMsg(msg) || IsMenuKey(msg) || IsDialogKey(msg)) return true;
   TranslateMessage(&msg);
   DispatchMessageW(&msg);
   return true;
@@ -372,6 +567,25 @@ bool OfferToControls(TWinControl* container, UINT msg, WPARAM wparam, LPARAM lpa
 }
 
 }  // namespace
+
+bool TApplication::IsMenuKey(MSG& msg) {
+  if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
+  // The forms around the window with the key, innermost first: an MDI child's keys reach
+  // its frame's menu.
+  for (HWND w = msg.hwnd; w; w = GetParent(w)) {
+    auto* f = dynamic_cast<TCustomForm*>(FindControl(w));
+    if (f && f->Menu() && f->IsShortCut(msg)) return true;
+    if (!(GetWindowLongPtrW(w, GWL_STYLE) & WS_CHILD)) break;
+  }
+  return false;
+}
+
+bool TApplication::IsMDIMsg(MSG& msg) {
+  if (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) return false;
+  HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+  auto* f = dynamic_cast<TCustomForm*>(FindControl(root));
+  return f && f->ClientHandle() && TranslateMDISysAccel(f->ClientHandle(), &msg);
+}
 
 bool TApplication::IsDialogKey(MSG& msg) {
   const bool key = msg.message == WM_KEYDOWN &&

@@ -13,6 +13,9 @@
 
 namespace qn {
 
+class TMainMenu;
+class TMenuItem;
+
 enum class TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 enum TBorderIcon { biSystemMenu, biMinimize, biMaximize, biHelp };
 using TBorderIcons = unsigned;
@@ -78,6 +81,29 @@ class TCustomForm : public TCustomControl {
   TWinControl* ActiveControl() const { return active_control_; }
   void SetActiveControl(TWinControl* c);
 
+  // The menu bar; kept on the window when the window is made again.
+  TMainMenu* Menu() const { return menu_; }
+  void SetMenu(TMainMenu* menu);
+  // Runs the main menu's item with the shortcut of a key message; true when one ran.
+  bool IsShortCut(const MSG& msg);
+
+  // MDI frames (fsMDIForm): the MDICLIENT window, the children in it and the menu item whose
+  // submenu lists them.
+  HWND ClientHandle() const { return client_handle_; }
+  TMenuItem* WindowMenu() const { return window_menu_; }
+  void SetWindowMenu(TMenuItem* item);
+  int MDIChildCount() const;
+  TCustomForm* MDIChildren(int i) const;
+  TCustomForm* ActiveMDIChild() const;
+  void Cascade();
+  void Tile();
+  void ArrangeIcons();
+  void Next();
+  void Previous();
+  // An MDI child's frame: the MDI form that owns it, else the main form or the first MDI form.
+  TCustomForm* MDIFrame() const;
+  void Notification(TComponent* component, TOperation op) override;
+
   TNotifyEvent OnCreate;
   TNotifyEvent OnDestroy;
   TNotifyEvent OnShow;
@@ -103,11 +129,20 @@ class TCustomForm : public TCustomControl {
  protected:
   void CreateParams(TCreateParams& params) override;
   void CreateWindowHandleDone() override;
+  void DestroyWnd() override;
+  void DefaultHandler(TMessage& msg) override;
+  void AlignControls(RECT& rect) override;
   bool HandleMessage(TMessage& msg) override;
   void Paint() override;
 
  private:
   void PlaceWindow();
+  void CreateMDIClient();
+  void MDIChildParams(TCreateParams& p);
+  bool IsMDIChildWindow() const;
+  bool HasMenuBar() const;
+  void MenuDestroying();
+  std::vector<TCustomForm*> MDIChildList() const;
 
   TFormBorderStyle border_style_ = TFormBorderStyle::bsSizeable;
   TBorderIcons border_icons_ = (1u << biSystemMenu) | (1u << biMinimize) | (1u << biMaximize);
@@ -120,6 +155,11 @@ class TCustomForm : public TCustomControl {
   std::map<std::string, TMethodRef> methods_;
   std::vector<std::function<void()>> fields_;
   bool placed_ = false;
+  TMainMenu* menu_ = nullptr;
+  TMenuItem* window_menu_ = nullptr;
+  HWND client_handle_ = nullptr;
+  // Commands of the MDI client's window list, above every menu item's.
+  static constexpr UINT kFirstMDIChild = 0xFF00;
 };
 
 class TForm : public TCustomForm {
@@ -174,6 +214,8 @@ class TApplication : public TComponent {
   friend class TCustomForm;
   bool ProcessMessage(MSG& msg);
   bool IsDialogKey(MSG& msg);
+  bool IsMenuKey(MSG& msg);
+  bool IsMDIMsg(MSG& msg);
   std::wstring title_;
   HWND handle_ = nullptr;
   HICON icon_ = nullptr;

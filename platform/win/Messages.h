@@ -48,6 +48,8 @@ constexpr UINT CM_HINTSHOW = CM_BASE + 48;
 constexpr UINT CM_RECREATEWND = CM_BASE + 51;
 constexpr UINT CM_INVALIDATE = CM_BASE + 52;
 constexpr UINT CM_CONTROLCHANGE = CM_BASE + 54;
+// A menu's entries changed (sent to the window that shows it).
+constexpr UINT CM_MENUCHANGED = CM_BASE + 0x39;
 
 // Control notifications: a parent hands WM_COMMAND, WM_NOTIFY and WM_CTLCOLOR* back to the
 // control they concern under these numbers.
