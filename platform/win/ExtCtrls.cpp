@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/win/GdiObjects.h"
 #include "platform/win/WinUtil.h"
 
 namespace qn {
@@ -192,6 +193,112 @@ void TTimer::Update() {
   if (!wnd_) return;
   KillTimer(wnd_, 1);
   if (enabled_ && interval_ > 0 && !Loading()) SetTimer(wnd_, 1, static_cast<UINT>(interval_), nullptr);
+}
+
+// ---- radio groups ----
+
+QN_CLASS_IMPL(TCustomRadioGroup, TCustomGroupBox,
+              {prop::Strings("Items", &TCustomRadioGroup::Items, &TCustomRadioGroup::SetItems),
+               prop::Int("Columns", &TCustomRadioGroup::Columns, &TCustomRadioGroup::SetColumns),
+               prop::Int("ItemIndex", &TCustomRadioGroup::ItemIndex, &TCustomRadioGroup::SetItemIndex)})
+QN_CLASS_IMPL(TRadioGroup, TCustomRadioGroup)
+
+TCustomRadioGroup::TCustomRadioGroup(TComponent* owner) : TCustomGroupBox(owner) { SetTabStop(false); }
+
+TRadioButton* TCustomRadioGroup::Buttons(int i) const {
+  return i >= 0 && i < static_cast<int>(buttons_.size()) ? buttons_[static_cast<size_t>(i)] : nullptr;
+}
+
+void TCustomRadioGroup::SetItems(const std::vector<std::wstring>& items) {
+  items_ = items;
+  updating_ = true;
+  while (buttons_.size() > items_.size()) {
+    delete buttons_.back();
+    buttons_.pop_back();
+  }
+  while (buttons_.size() < items_.size()) {
+    auto* button = new TRadioButton(this);
+    button->OnClick = TNotifyEvent::Bind<&TCustomRadioGroup::ButtonClicked>(this);
+    button->SetParent(this);
+    buttons_.push_back(button);
+  }
+  for (size_t i = 0; i < items_.size(); ++i) buttons_[i]->SetCaption(items_[i]);
+  // The choice stays with its index while the items last; one past them is gone.
+  if (item_index_ >= static_cast<int>(buttons_.size()) && !Loading()) item_index_ = -1;
+  for (size_t i = 0; i < buttons_.size(); ++i) buttons_[i]->SetChecked(static_cast<int>(i) == item_index_);
+  updating_ = false;
+  Arrange();
+}
+
+void TCustomRadioGroup::SetColumns(int n) {
+  columns_ = std::clamp(n, 1, 16);
+  Arrange();
+}
+
+void TCustomRadioGroup::SetItemIndex(int index) {
+  // Read before its items, the index waits for them.
+  if (Loading()) {
+    item_index_ = index;
+    return;
+  }
+  if (index < -1 || index >= static_cast<int>(buttons_.size())) index = -1;
+  if (index == item_index_) return;
+  if (index == -1) {
+    updating_ = true;
+    if (TRadioButton* was = Buttons(item_index_)) was->SetChecked(false);
+    updating_ = false;
+    item_index_ = -1;
+    return;
+  }
+  // Checking the button unchecks the others and reports the choice through ButtonClicked.
+  buttons_[static_cast<size_t>(index)]->SetChecked(true);
+}
+
+void TCustomRadioGroup::Loaded() {
+  TCustomGroupBox::Loaded();
+  const int index = item_index_;
+  item_index_ = -1;
+  updating_ = true;
+  for (size_t i = 0; i < buttons_.size(); ++i) buttons_[i]->SetChecked(static_cast<int>(i) == index);
+  updating_ = false;
+  if (Buttons(index)) item_index_ = index;
+}
+
+void TCustomRadioGroup::ButtonClicked(TObject* sender) {
+  if (updating_) return;
+  const auto at = std::find(buttons_.begin(), buttons_.end(), sender);
+  if (at == buttons_.end() || !(*at)->Checked()) return;
+  item_index_ = static_cast<int>(at - buttons_.begin());
+  if (!Loading()) Click();
+}
+
+void TCustomRadioGroup::BoundsChanged() {
+  TCustomGroupBox::BoundsChanged();
+  Arrange();
+}
+
+void TCustomRadioGroup::FontChanged() {
+  TCustomGroupBox::FontChanged();
+  Arrange();
+}
+
+void TCustomRadioGroup::Arrange() {
+  if (buttons_.empty()) return;
+  const int count = static_cast<int>(buttons_.size());
+  const int per_column = (count + columns_ - 1) / columns_;
+  // Below the caption, the rows share the height; what is left over goes half above them.
+  int caption = 13;
+  if (TMemDCHandle dc = MakeMemDC()) {
+    TScopedSelect font_in(dc.Get(), Font()->Handle());
+    TEXTMETRICW tm{};
+    if (GetTextMetricsW(dc.Get(), &tm)) caption = tm.tmHeight;
+  }
+  const int room = std::max(Height() - caption - 5, 0);
+  const int row = room / per_column;
+  const int top = caption + 1 + (room % per_column) / 2;
+  const int width = std::max((Width() - 10) / columns_, 0);
+  for (int i = 0; i < count; ++i)
+    buttons_[static_cast<size_t>(i)]->SetBounds(8 + (i / per_column) * width, top + (i % per_column) * row, width, row);
 }
 
 }  // namespace qn

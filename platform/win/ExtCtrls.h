@@ -65,6 +65,43 @@ class TPanel : public TCustomPanel {
   explicit TPanel(TComponent* owner) : TCustomPanel(owner) {}
 };
 
+// A group box of radio buttons, one for each of Items, filled down Columns columns; ItemIndex is
+// the checked one (-1 for none). Choosing an item, by the user or in code, fires OnClick once
+// (not while the form is read). The buttons belong to the group.
+class TCustomRadioGroup : public TCustomGroupBox {
+  QN_CLASS(TCustomRadioGroup)
+ public:
+  explicit TCustomRadioGroup(TComponent* owner);
+  std::vector<std::wstring> Items() const { return items_; }
+  void SetItems(const std::vector<std::wstring>& items);
+  int Columns() const { return columns_; }
+  void SetColumns(int n);  // at least 1
+  int ItemIndex() const { return item_index_; }
+  void SetItemIndex(int index);  // an index past the items chooses none
+  // The button of item i, or null.
+  TRadioButton* Buttons(int i) const;
+  void Loaded() override;
+
+ protected:
+  void BoundsChanged() override;
+  void FontChanged() override;
+
+ private:
+  void ButtonClicked(TObject* sender);
+  void Arrange();
+  std::vector<std::wstring> items_;
+  std::vector<TRadioButton*> buttons_;
+  int columns_ = 1;
+  int item_index_ = -1;
+  bool updating_ = false;  // the buttons are being made or checked by the group itself
+};
+
+class TRadioGroup : public TCustomRadioGroup {
+  QN_CLASS(TRadioGroup)
+ public:
+  explicit TRadioGroup(TComponent* owner) : TCustomRadioGroup(owner) {}
+};
+
 // Calls OnTimer every Interval milliseconds while enabled, through a message-only window.
 class TTimer : public TComponent {
   QN_CLASS(TTimer)

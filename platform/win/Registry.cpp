@@ -18,6 +18,7 @@ void RegisterControlClasses() {
         &TTabSet::StaticClass(), &TStatusBar::StaticClass(), &TForm::StaticClass(),
         &TScrollBar::StaticClass(), &TScrollBox::StaticClass(),
         &TListBox::StaticClass(), &TComboBox::StaticClass(), &TDateTimePicker::StaticClass(),
+        &TRadioGroup::StaticClass(),
         &TListView::StaticClass(), &TRichEdit::StaticClass()})
     RegisterComponentClass(*c);
 }

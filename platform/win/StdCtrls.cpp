@@ -365,6 +365,14 @@ void TCustomCheckBox::SetAllowGrayed(bool v) {
   UpdateButton();
 }
 
+TCheckBoxState TCustomCheckBox::NextState() const {
+  switch (state_) {
+    case TCheckBoxState::cbUnchecked: return TCheckBoxState::cbChecked;
+    case TCheckBoxState::cbChecked: return allow_grayed_ ? TCheckBoxState::cbGrayed : TCheckBoxState::cbUnchecked;
+    default: return TCheckBoxState::cbUnchecked;
+  }
+}
+
 void TCustomCheckBox::SetAlignment(TAlignment a) {
   a = LeftOrRight(a);
   if (a == alignment_) return;
@@ -384,6 +392,12 @@ bool TCustomCheckBox::HandleMessage(TMessage& m) {
       UpdateButton();
       Click();
     }
+    return true;
+  }
+  if (m.Msg == CM_DIALOGCHAR && IsAccelerator(static_cast<wchar_t>(m.WParam), Caption())) {
+    if (CanFocus()) SetFocus();
+    m.Result = 1;
+    SetState(NextState());
     return true;
   }
   return TButtonControl::HandleMessage(m);
@@ -433,7 +447,41 @@ bool TRadioButton::HandleMessage(TMessage& m) {
     SetChecked(true);
     return true;
   }
+  if (m.Msg == CM_DIALOGCHAR && IsAccelerator(static_cast<wchar_t>(m.WParam), Caption())) {
+    if (CanFocus()) SetFocus();
+    m.Result = 1;
+    SetChecked(true);
+    return true;
+  }
+  if (m.Msg == WM_KEYDOWN) {
+    const bool back = m.WParam == VK_LEFT || m.WParam == VK_UP;
+    const bool on = m.WParam == VK_RIGHT || m.WParam == VK_DOWN;
+    if ((back || on) && MoveInGroup(on)) {
+      m.Result = 0;
+      return true;
+    }
+  }
   return TButtonControl::HandleMessage(m);
+}
+
+bool TRadioButton::MoveInGroup(bool forward) {
+  TWinControl* parent = Parent();
+  if (!parent) return false;
+  std::vector<TRadioButton*> group;
+  for (int i = 0; i < parent->ControlCount(); ++i) {
+    auto* other = dynamic_cast<TRadioButton*>(parent->Controls(i));
+    if (other && (other == this || other->CanFocus())) group.push_back(other);
+  }
+  std::stable_sort(group.begin(), group.end(),
+                   [](TRadioButton* a, TRadioButton* b) { return a->TabOrder() < b->TabOrder(); });
+  const auto at = std::find(group.begin(), group.end(), this);
+  if (group.size() < 2 || at == group.end()) return false;
+  const size_t here = static_cast<size_t>(at - group.begin());
+  TRadioButton* next = group[(here + (forward ? 1 : group.size() - 1)) % group.size()];
+  // Taking the focus may check it already (the button's own rule); checking again does nothing.
+  next->SetFocus();
+  next->SetChecked(true);
+  return true;
 }
 
 // ---- group boxes ----

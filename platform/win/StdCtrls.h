@@ -148,8 +148,8 @@ extern const TEnumInfo kCheckBoxStateInfo;
 // taRightJustify after it.
 extern const TEnumInfo kLeftRightInfo;
 
-// A check box over BUTTON: a click moves it to its next state and fires OnClick, and so does a
-// change made in code (not while the form is read).
+// A check box over BUTTON: a click, the space bar or its accelerator moves it to its next state
+// and fires OnClick, and so does a change made in code (not while the form is read).
 class TCustomCheckBox : public TButtonControl {
   QN_CLASS(TCustomCheckBox)
  public:
@@ -172,6 +172,8 @@ class TCustomCheckBox : public TButtonControl {
  private:
   DWORD ButtonStyle() const;
   void UpdateButton();
+  // Where a click takes the box: unchecked, checked, grayed (when allowed), unchecked.
+  TCheckBoxState NextState() const;
   TCheckBoxState state_ = TCheckBoxState::cbUnchecked;
   bool allow_grayed_ = false;
   TAlignment alignment_ = TAlignment::taRightJustify;
@@ -183,8 +185,9 @@ class TCheckBox : public TCustomCheckBox {
   explicit TCheckBox(TComponent* owner) : TCustomCheckBox(owner) {}
 };
 
-// A radio button over BUTTON. Checking it, by a click or in code, unchecks the other radio
-// buttons of its parent and fires OnClick; unchecking fires nothing.
+// A radio button over BUTTON. Checking it, by a click, its accelerator or in code, unchecks the
+// other radio buttons of its parent and fires OnClick; unchecking fires nothing. The arrow keys
+// move the focus to the previous or next radio button of its parent, which they check.
 class TRadioButton : public TButtonControl {
   QN_CLASS(TRadioButton)
  public:
@@ -200,6 +203,8 @@ class TRadioButton : public TButtonControl {
   bool HandleMessage(TMessage& msg) override;
 
  private:
+  // The arrow keys' move within the group; false when there is no other button to go to.
+  bool MoveInGroup(bool forward);
   bool checked_ = false;
   TAlignment alignment_ = TAlignment::taRightJustify;
 };

@@ -2,6 +2,7 @@
 
 #include "skin/controls/SkinBoxes.h"
 #include "skin/controls/SkinButtons.h"
+#include "skin/controls/SkinChecks.h"
 #include "skin/controls/SkinScrollbars.h"
 #include "skin/controls/SkinEdits.h"
 #include "skin/controls/SkinTabs.h"
@@ -48,6 +49,8 @@ TSkinControl* MakeControlSkinner(TSkinnerKind kind, TComponent* owner) {
     case TSkinnerKind::Button: return new TSkinButton(owner);
     case TSkinnerKind::BitButton: return new TSkinBitButton(owner);
     case TSkinnerKind::MenuButton: return new TSkinMenuButton(owner);
+    case TSkinnerKind::CheckBox: return new TSkinCheckBox(owner);
+    case TSkinnerKind::RadioButton: return new TSkinRadioButton(owner);
     case TSkinnerKind::GroupBox: return new TSkinGroupBox(owner);
     case TSkinnerKind::Box: return new TSkinBox(owner);
     case TSkinnerKind::BoxH: return new TSkinBoxH(owner);

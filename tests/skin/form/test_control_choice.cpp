@@ -237,6 +237,8 @@ TEST_F(ControlChoiceTest, ClassRules) {
       {"a header control", Make<FakeHeader>(), kAll, {8, K::Header}},
       {"a header control without xcPanel", Make<FakeHeader>(), Without(xcPanel), {0, K::None}},
       {"a check box", Make<FakeCheckBox>(), kAll, {9, K::CheckBox}},
+      {"a check box of the class library", Make<TCheckBox>(), kAll, {9, K::CheckBox}},
+      {"a check box without xcCheckBox stays plain", Make<TCheckBox>(), Without(xcCheckBox), {0, K::None}},
       {"a track bar", Make<FakeTrackBar>(), kAll, {10, K::TrackBar}},
       {"an up-down", Make<FakeUpDown>(), kAll, {11, K::UpDown}},
       {"a spin button", Make<FakeSpinButton>(), kAll, {11, K::UpDown}},
@@ -244,6 +246,8 @@ TEST_F(ControlChoiceTest, ClassRules) {
       {"a radio group", Make<FakeRadioGroup>(), kAll, {13, K::GroupBox, I::Init1, 0, W::None, K::RadioButton}},
       {"a radio group without xcRadioButton: a group box", Make<FakeRadioGroup>(), Without(xcRadioButton),
        {18, K::GroupBox, I::Init0, 0, W::ChildrenFirst}},
+      {"a radio group of the class library", Make<TRadioGroup>(), kAll,
+       {13, K::GroupBox, I::Init1, 0, W::None, K::RadioButton}},
       {"a data navigator", Make<FakeDbNavigator>(), kAll, {14, K::Box, I::Init1, 0, W::EachChild}},
       {"a TRz check box", Make<FakeRzCheckBox>(), kAll, {15, K::ObjImage, I::Init1, 1}},
       {"a TRz radio button", Make<FakeRzDbRadioButton>(), kAll, {16, K::ObjImage, I::Init1, 2}},
@@ -251,6 +255,8 @@ TEST_F(ControlChoiceTest, ClassRules) {
       {"a group box", Make<TGroupBox>(), kAll, {18, K::GroupBox, I::Init0, 0, W::ChildrenFirst}},
       {"a group box without xcPanel", Make<TGroupBox>(), Without(xcPanel), {0, K::None}},
       {"a radio button", Make<FakeRadioButton>(), kAll, {19, K::RadioButton}},
+      {"a radio button of the class library", Make<TRadioButton>(), kAll, {19, K::RadioButton}},
+      {"a radio button without xcRadioButton stays plain", Make<TRadioButton>(), Without(xcRadioButton), {0, K::None}},
       {"a tool bar", Make<FakeToolBar>(), kAll, {20, K::Box}},
       {"a status bar", Make<TStatusBar>(), kAll, {21, K::StatusBar}},
       {"a progress bar", Make<FakeProgressBar>(), kAll, {22, K::Progress}},
@@ -475,8 +481,8 @@ TEST_F(ControlChoiceTest, WindowClassTable) {
 // skinner is of the class the tables name.
 TEST(SkinnerFactory, EveryChosenKindMakesItsSkinnerOrIsPending) {
   using K = TSkinnerKind;
-  const std::vector<K> pending = {K::SpeedButton, K::CheckBox, K::RadioButton, K::Progress, K::TrackBar,
-                                  K::UpDown,      K::Header,   K::MediaPlayer, K::ObjImage};
+  const std::vector<K> pending = {K::SpeedButton, K::Progress, K::TrackBar, K::UpDown,
+                                  K::Header,      K::MediaPlayer, K::ObjImage};
   for (int k = static_cast<int>(K::Button); k <= static_cast<int>(K::ObjImage); ++k) {
     const K kind = static_cast<K>(k);
     SCOPED_TRACE(SkinnerClassName(kind));
