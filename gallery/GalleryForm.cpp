@@ -125,7 +125,9 @@ TGalleryForm::TGalleryForm(TComponent* owner, const std::wstring& start_skin) : 
   BuildBoxesPage(AddPage(pages, L"Boxes and panels"));
   BuildTabsPage(AddPage(pages, L"Tabs"));
   BuildListsPage(AddPage(pages, L"Lists and scrolling"));
+  BuildChecksPage(AddPage(pages, L"Check boxes"));
   pages->SetActivePageIndex(0);
+  BuildMenus(pages);
 
   choice_buttons_[start]->SetChecked(true);
   LoadChoice(start);

@@ -10,6 +10,8 @@
 #include "platform/win/ComCtrls.h"
 #include "platform/win/ExtCtrls.h"
 #include "platform/win/Forms.h"
+#include "platform/win/ImgList.h"
+#include "platform/win/Menus.h"
 #include "platform/win/StdCtrls.h"
 #include "platform/win/Tabs.h"
 #include "skin/data/WinSkinData.h"
@@ -24,6 +26,11 @@ class TGalleryForm : public TForm {
   TGalleryForm(TComponent* owner, const std::wstring& start_skin);
 
   TSkinData* SkinData = nullptr;
+  // The menu bar, the pages' context menu and the MDI window while it is open (GalleryMenus.cpp).
+  TMainMenu* MainMenu = nullptr;
+  TPopupMenu* PagesMenu = nullptr;
+  TForm* MdiFrame = nullptr;
+  void OpenMdiWindow();
 
  private:
   struct TSkinChoice {
@@ -36,6 +43,15 @@ class TGalleryForm : public TForm {
   void BuildBoxesPage(TTabSheet* page);
   void BuildTabsPage(TTabSheet* page);
   void BuildListsPage(TTabSheet* page);
+  void BuildChecksPage(TTabSheet* page);  // ChecksPage.cpp
+  void BuildMenus(TPageControl* pages);  // GalleryMenus.cpp, with the handlers below
+  void MenuCommand(TObject* sender);
+  void UpdateSkinMenu(TObject* sender);
+  void MarkMenuItems(TMenuItem* parent);
+  void NewMdiChild();
+  void MdiCommand(TObject* sender);
+  void FreeOnClose(TObject* sender, TCloseAction& action);
+  void MdiFrameGone(TObject* sender);
   void ChooseSkin(TObject* sender);
   void SwitchSkinning(TObject* sender);
   void LoadChoice(size_t index);
@@ -46,6 +62,8 @@ class TGalleryForm : public TForm {
   TCheckBox* skinning_ = nullptr;
   TStatusBar* status_ = nullptr;
   TBitmap glyph_;
+  TImageList* menu_images_ = nullptr;
+  int mdi_children_made_ = 0;
 };
 
 // The built-in skin package, from the program's resources.

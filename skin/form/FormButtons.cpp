@@ -327,6 +327,8 @@ void TWinSkinForm::OnNcMouse(TMessage& m) {
   const POINT screen{GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)};
   const POINT p = ScreenToFrame(screen);
   TWinSysButton* b = FindSysButton(p);
+  // Caption buttons first, then the menu bar's.
+  if (!b && OnMenuBarMouse(m, p)) return;
   auto swallow = [&] { m.Result = 0; };
   switch (m.Msg) {
     case WM_NCMOUSEMOVE:
@@ -335,7 +337,7 @@ void TWinSkinForm::OnNcMouse(TMessage& m) {
         b->MouseEnter();
         return swallow();
       }
-      if (ActiveBtn) {
+      if (ActiveBtn && !fInMenu) {
         TNCObject* leaving = ActiveBtn;
         leaving->MouseLeave();
         ActiveBtn = nullptr;

@@ -206,9 +206,9 @@ void TWinSkinForm::PaintFrame(HDC dc) {
       DrawBorder(4, RECT{bw.left, fheight - bw.bottom, fwidth - bw.right, fheight}, dc);
       DrawTitleBar(dc, left ? left->DC() : nullptr, right ? right->DC() : nullptr, text);
       if (MenuHeight > 0) {
-        // The skinned menu bar draws this line once it exists.
         RECT line{bw.left, bw.top, fwidth - bw.right, bw.top + MenuHeight};
-        FillRect(dc, &line, skin_->BGBrush.Get());
+        if (MenuBar()) DrawMenuLine(dc, line);
+        else FillRect(dc, &line, skin_->BGBrush.Get());
       }
     }
   } catch (...) {

@@ -9,6 +9,7 @@
 
 namespace qn {
 
+class TBitmap;
 class TCustomForm;
 class TWinSkinForm;
 
@@ -32,6 +33,15 @@ class TFormHost {
   virtual void SetMDIMax(bool maximised) = 0;
   // The kind of menu about to open: 0 popup, 1 menu-bar drop-down, 2 system menu.
   virtual void SetMenuType(int type) = 0;
+  // The menu about to open has items the form skinner draws (its popup windows are told so).
+  virtual void SetMenuActive(bool active) = 0;
+  // An open menu's items are being drawn: every popup-menu skinner learns it (SetPopMenu).
+  virtual void SetPopMenu() = 0;
+  // The newest popup-menu window that shows no known menu yet shows `menu`.
+  virtual void SetHMenu(HMENU menu) = 0;
+  // The skinned background of the popup window that shows `menu`, or null: its items are
+  // drawn over it (offset by the window's three-pixel border).
+  virtual TBitmap* GetMenuBg(HMENU menu) = 0;
   // The manager's mode: 0 for the program's own manager, a module's instance otherwise.
   virtual uintptr_t Mode() const = 0;
   // The skinner is going: it leaves the manager's list (the manager does not free it).

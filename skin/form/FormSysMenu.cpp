@@ -1,11 +1,13 @@
 // The skinned system menu: a popup menu mirroring the window's system menu, opened from the
-// icon button, a right click on the caption and Alt+Space. Its items are plain menu items
-// until the owner-drawn menu items arrive; the popup-menu skinner paints its window.
+// icon button, a right click on the caption and Alt+Space. Its items are owner-drawn from the
+// skin with the restore, maximise, minimise and close glyphs; the popup-menu skinner paints
+// its window.
 #include <windowsx.h>
 
 #include "platform/win/WinUtil.h"
 #include "skin/data/WinSkinData.h"
 #include "skin/form/WinSkinForm.h"
+#include "skin/form/WinSkinMenuBar.h"
 
 namespace qn {
 
@@ -21,10 +23,22 @@ bool IsSystemCommand(UINT id) {
   }
 }
 
+// The glyph of the skin data's menu images a command shows, -1 for none.
+int SystemGlyph(UINT command) {
+  switch (command & 0xFFF0) {
+    case SC_RESTORE: return 0;
+    case SC_MAXIMIZE: return 1;
+    case SC_MINIMIZE: return 2;
+    case SC_CLOSE: return 3;
+    default: return -1;
+  }
+}
+
 }  // namespace
 
 HMENU TWinSkinForm::BuildSystemMenu() {
   sysmenu.Reset();
+  sys_entries_.clear();
   if (!hsysmenu) hsysmenu = GetSystemMenu(Hwnd, FALSE);
   if (!hsysmenu) return nullptr;
   TMenuHandle menu(CreatePopupMenu());
@@ -39,8 +53,17 @@ HMENU TWinSkinForm::BuildSystemMenu() {
     mii.dwTypeData = text;
     mii.cch = 80;
     if (!GetMenuItemInfoW(hsysmenu, static_cast<UINT>(i), TRUE, &mii)) continue;
+    auto entry = std::make_unique<TMenuEntry>();
+    entry->menu = menu.Get();
+    MENUITEMINFOW own{};
+    own.cbSize = sizeof own;
+    own.fMask = MIIM_FTYPE | MIIM_DATA;
+    own.dwItemData = reinterpret_cast<ULONG_PTR>(entry.get());
     if ((mii.fType & MFT_SEPARATOR) || text[0] == 0) {
       AppendMenuW(menu.Get(), MF_SEPARATOR, 0, nullptr);
+      own.fType = MFT_SEPARATOR | MFT_OWNERDRAW;
+      if (SetMenuItemInfoW(menu.Get(), UINT(GetMenuItemCount(menu.Get()) - 1), TRUE, &own))
+        sys_entries_.push_back(std::move(entry));
       continue;
     }
     bool enabled = true;
@@ -55,6 +78,11 @@ HMENU TWinSkinForm::BuildSystemMenu() {
     UINT flags = MF_STRING | (enabled ? MF_ENABLED : MF_GRAYED);
     if (mii.fState & MFS_CHECKED) flags |= MF_CHECKED;
     AppendMenuW(menu.Get(), flags, mii.wID, text);
+    if (mii.fState & MFS_DEFAULT) SetMenuDefaultItem(menu.Get(), mii.wID, FALSE);
+    entry->image = SystemGlyph(mii.wID);
+    own.fType = MFT_STRING | MFT_OWNERDRAW;
+    if (SetMenuItemInfoW(menu.Get(), UINT(GetMenuItemCount(menu.Get()) - 1), TRUE, &own))
+      sys_entries_.push_back(std::move(entry));
   }
   sysmenu = std::move(menu);
   return sysmenu.Get();
@@ -97,7 +125,17 @@ void TWinSkinForm::OnSysCommand(TMessage& m) {
     m.Result = 0;
     return;
   }
-  // Menu-bar keyboard access comes with the skinned menu bar.
+  // F10, Alt alone and Alt with a letter open the skinned menu bar's popups; not again while
+  // one is open.
+  if (fInMenu && command == SC_KEYMENU && MenuBar()) {
+    m.Result = 0;
+    return;
+  }
+  if (!fInMenu && command == SC_KEYMENU && m.LParam != '-' && !GetCapture() &&
+      KeyMenu(static_cast<wchar_t>(m.LParam))) {
+    m.Result = 1;
+    return;
+  }
   switch (command) {
     case SC_MINIMIZE: Windowstate = TSkinWindowState::swsMin; break;
     case SC_MAXIMIZE: Windowstate = TSkinWindowState::swsMax; break;

@@ -1,5 +1,7 @@
 #include "skin/form/WinSkinForm.h"
 
+#include <windowsx.h>
+
 #include <algorithm>
 #include <string>
 
@@ -9,6 +11,7 @@
 #include "skin/controls/SkinControl.h"
 #include "skin/data/WinSkinData.h"
 #include "skin/draw/SkinDraw.h"
+#include "skin/form/WinSkinMenuBar.h"
 
 namespace qn {
 
@@ -17,7 +20,6 @@ QN_CLASS_IMPL(TWinSkinForm, TComponent)
 namespace {
 
 constexpr int kTimerInterval = 250;
-constexpr UINT kCmMenuChanged = 0xB015;  // the form's main menu changed
 
 bool SameClass(const std::wstring& a, const wchar_t* b) { return _wcsicmp(a.c_str(), b) == 0; }
 
@@ -90,6 +92,9 @@ TWinSkinForm::~TWinSkinForm() {
   FreeControls();
   DeleteSysbtn();
   sysmenu.Reset();
+  track_hook_.Remove();
+  GiveBackOwnerDrawn();
+  FreeMenuBar(false);
   if (Host()) Host()->FormGone(this);
 }
 
@@ -156,10 +161,7 @@ void TWinSkinForm::AttachCommon() {
     FormStyle = TSkinFormStyle::sfsMDIChild;
     if (Has(fsd->Options(), xoMDIChildBorder)) sMainMenu = false;
   }
-  // A native menu bar can only be drawn by the native frame: until the skinned menu bar takes
-  // its place, such a window keeps its frame (its controls are skinned all the same).
   hmenu = IsMdiChild() ? nullptr : GetMenu(Hwnd);
-  if (hmenu) sMainMenu = false;
 
   FormBorder = TSkinFormBorder::sbsSingle;
   if ((style & WS_CAPTION) != WS_CAPTION) FormBorder = TSkinFormBorder::sbsNone;
@@ -191,6 +193,7 @@ void TWinSkinForm::AttachCommon() {
   if (!subclass_.Install(Hwnd, [this](TMessage& msg) { OnMessage(msg); })) return;
 
   if (sMainMenu) {
+    InitMenuBar(hmenu);
     InitSkinData();
   } else {
     Skinstate = 1;
@@ -394,6 +397,10 @@ void TWinSkinForm::UnSubclass() {
   if (FForm && Skinstate != 4) Recolor(FForm, formcolor);
   SetSysMenuStyle(false);
   mdi_subclass_.Remove();
+  GiveBackOwnerDrawn();
+  // The native bar goes back before the resize, which keeps the client area as it is now.
+  const int client_h = MenuBar() && IsWindow(Hwnd) ? HwndClientRect(Hwnd).bottom : -1;
+  FreeMenuBar(true);
   if (Skinstate != 4 && (IsMdiChild() || !ischildform) && IsWindow(Hwnd)) {
     // The native frame comes back around the same client area.
     const UINT flags = SWP_FRAMECHANGED | SWP_NOACTIVATE | SWP_NOZORDER;
@@ -405,6 +412,14 @@ void TWinSkinForm::UnSubclass() {
       SetWindowPos(Hwnd, nullptr, r.left, r.top, w, h, flags);
     } else {
       SetWindowPos(Hwnd, nullptr, 0, 0, 0, 0, flags | SWP_NOMOVE | SWP_NOSIZE);
+    }
+    // Whatever height the native bar took (one row or more), the client area keeps its own.
+    if (client_h >= 0 && fitted_ && !IsIconic(Hwnd) && !IsZoomed(Hwnd)) {
+      const int now = HwndClientRect(Hwnd).bottom;
+      const RECT r = HwndWindowRect(Hwnd);
+      if (now != client_h)
+        SetWindowPos(Hwnd, nullptr, 0, 0, r.right - r.left, r.bottom - r.top + client_h - now,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
   }
   fitted_ = false;
@@ -441,6 +456,10 @@ void TWinSkinForm::UnSubclass3() {
   RemoveFormHook();
   subclass_.Remove();
   FreeControls();
+  GiveBackOwnerDrawn();
+  // A plain window's menu goes with the window only while it is on it again; a form's menu
+  // object owns its own.
+  FreeMenuBar(IsPlainWindow());
 }
 
 void TWinSkinForm::HandleRequest(TSkinRequest request) {
@@ -559,13 +578,14 @@ bool TWinSkinForm::Stage1(TMessage& m) {
     case 0xAE:  // the themed caption drawing of newer systems
       m.Result = 0;
       return true;
-    case WM_INITMENUPOPUP:
-      if (Host()) {
-        HMENU menu = reinterpret_cast<HMENU>(m.WParam);
-        Host()->SetMenuType((menu == hsysmenu || (sysmenu && menu == sysmenu.Get())) ? 2 : 1);
-      }
+    case WM_INITMENUPOPUP: {
+      HMENU popup = reinterpret_cast<HMENU>(m.WParam);
+      if (Host()) Host()->SetMenuType((popup == hsysmenu || (sysmenu && popup == sysmenu.Get())) ? 2 : 1);
+      auto alive = alive_;
       Prev(m);
+      if (*alive) OnInitMenuPopup(popup);
       return true;
+    }
     case WM_CTLCOLORBTN:
       Prev(m);
       if (IsPlainWindow()) SetBkMode(reinterpret_cast<HDC>(m.WParam), TRANSPARENT);
@@ -638,15 +658,27 @@ bool TWinSkinForm::Stage2(TMessage& m) {
       OnSysCommand(m);
       return true;
     case WM_SKINMENUPOPUP:
-      // The menu-bar popup comes with the skinned menu bar.
       m.Result = 0;
+      OnMenuPopupAt(POINT{GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)});
       return true;
-    case kCmMenuChanged: {
+    case WM_MENUSELECT:
+      OnMenuSelect(m);
+      Prev(m);
+      return true;
+    case WM_EXITMENULOOP: {
+      auto alive = alive_;
+      Prev(m);
+      if (*alive) OnExitMenuLoop();
+      return true;
+    }
+    case CM_MENUCHANGED: {
       const bool was = fsd->MenuMsg;
       fsd->MenuMsg = false;
       auto alive = alive_;
       Prev(m);
-      if (*alive) fsd->MenuMsg = was;
+      if (!*alive) return true;
+      fsd->MenuMsg = was;
+      OnMenuChanged();
       return true;
     }
     default:
@@ -660,6 +692,12 @@ void TWinSkinForm::Stage3(TMessage& m) {
     return;
   }
   switch (m.Msg) {
+    case WM_MEASUREITEM:
+      if (!OnMeasureItem(m)) Prev(m);
+      return;
+    case WM_DRAWITEM:
+      if (!OnDrawItem(m)) Prev(m);
+      return;
     case WM_NCCALCSIZE: OnNcCalcSize(m); return;
     case WM_NCHITTEST: OnNcHitTest(m); return;
     case WM_NCPAINT: OnNcPaint(m); return;
@@ -728,8 +766,10 @@ void TWinSkinForm::FormHook(TMessage& m) {
     case WM_SKINFORMQUERY:
       m.Result = m.LParam == kSkinMessageCheck ? kSkinMessageCheck : 1;
       return;
+    case CM_DIALOGCHAR:
+      OnDialogChar(m, old);
+      return;
     default:
-      // Menu-bar accelerators (CM_DIALOGCHAR) come with the skinned menu bar.
       if (old) old(m);
       return;
   }
@@ -780,8 +820,17 @@ void TWinSkinForm::MdiClientMessage(TMessage& m, const std::function<void()>& pa
                    RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
       m.Result = 0;
       return;
+    case WM_MDISETMENU:
+      pass();
+      if (!*alive || !sMainMenu) return;
+      if (m.WParam && menu) {
+        menu->UpdataBtn(reinterpret_cast<HMENU>(m.WParam));
+        PaintFrame();
+      }
+      if (GetMenu(Hwnd)) SetMenu(Hwnd, nullptr);
+      return;
     default:
-      // WM_MDICREATE and WM_MDISETMENU concern the skinned menu bar, which comes later.
+      // WM_MDICREATE concerns the MDI child buttons of the menu bar, which come later.
       pass();
       return;
   }
@@ -799,7 +848,7 @@ void TWinSkinForm::OnTimer(TObject*) {
 
 void TWinSkinForm::HoverTick() {
   if (!FWindowActive || fInMenu || !fsd || !ActiveBtn) return;
-  if (!IsLiveButton(ActiveBtn)) {
+  if (!IsLiveButton(ActiveBtn) && !IsMenuButton(ActiveBtn)) {
     ActiveBtn = nullptr;
     return;
   }
@@ -814,7 +863,7 @@ void TWinSkinForm::HoverTick() {
     fsd->HideHint();
     return;
   }
-  HintTick(static_cast<TWinSysButton*>(ActiveBtn), cursor);
+  if (IsLiveButton(ActiveBtn)) HintTick(static_cast<TWinSysButton*>(ActiveBtn), cursor);
 }
 
 }  // namespace qn

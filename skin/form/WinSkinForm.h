@@ -5,7 +5,8 @@
 // The work is split by family: WinSkinForm.cpp attaches, dispatches the window's messages and
 // detaches; FormFrame.cpp lays out and paints the frame; FormButtons.cpp places, draws and
 // drives the caption buttons; FormSysMenu.cpp holds the skinned system menu; FormShape.cpp
-// cuts the window to the frame's outline.
+// cuts the window to the frame's outline; FormMenu.cpp drives the skinned menu bar
+// (WinSkinMenuBar.h) and draws owner-drawn menu items.
 //
 // A form skinner lives on its window's thread: it is made, used and freed there only. The skin
 // manager asks a skinner of another thread for a skin change or to let go by posting or
@@ -24,6 +25,7 @@
 #include "platform/win/Forms.h"
 #include "platform/win/GdiObjects.h"
 #include "platform/win/Graphics.h"
+#include "platform/win/Hooks.h"
 #include "platform/win/Subclass.h"
 #include "skin/controls/SkinControlHost.h"
 #include "skin/data/SkinTypes.h"
@@ -38,6 +40,10 @@ class TDataSkinSysButton;
 struct TSkinObjects;
 class TMethodHook;
 struct TSkinnerChoice;
+class TWinSkinMenu;
+class TMenuBtn;
+struct TMenuEntry;
+struct TMenuItemLook;
 
 enum class TSkinFormStyle { sfsNormal, sfsMDIform, sfsMDIChild, sfsChild };
 enum class TSkinFormBorder { sbsSizeable, sbsSingle, sbsNone, sbsDialog };
@@ -191,8 +197,25 @@ class TWinSkinForm : public TComponent, public TSkinControlHost {
 
   // ---- The skinned system menu (FormSysMenu.cpp) ----
   void PopupSystemMenu(POINT screen);
-  // A popup menu mirroring the window's system menu; null when the window has none.
+  // A popup menu mirroring the window's system menu, its items owner-drawn; null when the
+  // window has none.
   HMENU BuildSystemMenu();
+
+  // ---- The skinned menu bar and owner-drawn items (FormMenu.cpp) ----
+  // The menu bar that stands for the window's native one, or null.
+  TWinSkinMenu* MenuBar() const { return menu.get(); }
+  // Opens the button's submenu (and those the user moves on to) and returns once the popup
+  // closed; an entry without subitems posts its command instead. False when nothing opened.
+  bool CheckMenu(TMenuBtn* button);
+  // Opens the button's popup from the window's own message loop (a posted request).
+  void ClickButton(TMenuBtn* button);
+  // The buttons rebuilt from the native menu bar (changed by the program) and repainted.
+  void UpdateMainMenu();
+  // A bar popup is open.
+  bool InMenu() const { return fInMenu; }
+  // The index of the bar button whose popup is open, -1 when none.
+  int OpenButton() const { return open_index_; }
+  bool BiDiLeft() const { return bidileft; }
 
   // Fields the manager and the painters read and write.
   HWND Hwnd = nullptr;
@@ -298,6 +321,41 @@ class TWinSkinForm : public TComponent, public TSkinControlHost {
   bool OnCommand(TMessage& m);
   void OnSysCommand(TMessage& m);
 
+  // The menu bar and owner-drawn items (FormMenu.cpp).
+  void InitMenuBar(HMENU native);
+  // Lets go of the menu bar; the native one goes back on the window when give_back.
+  void FreeMenuBar(bool give_back);
+  void DrawMenuLine(HDC dc, const RECT& line);
+  // A mouse message of the non-client area over a menu-bar button: true when handled.
+  bool OnMenuBarMouse(TMessage& m, POINT frame_point);
+  bool IsMenuButton(const TNCObject* object) const;
+  void OnMenuPopupAt(POINT screen);
+  // WM_SYSCOMMAND SC_KEYMENU: the bar's button for ch (the first for 0) opens; false when the
+  // window has no bar.
+  bool KeyMenu(wchar_t ch);
+  void OnDialogChar(TMessage& m, const TWndMethod& form);
+  void OnMenuChanged();
+  void OnMenuSelect(const TMessage& m);
+  void OnInitMenuPopup(HMENU popup);
+  // A popup menu component of the form (not tagged to stay plain) shows this menu.
+  bool IsFormPopupMenu(HMENU popup) const;
+  void OnExitMenuLoop();
+  bool OnMeasureItem(TMessage& m);
+  bool OnDrawItem(TMessage& m);
+  // Entries of menu (and its submenus when deep) not owner-drawn yet become ours until
+  // GiveBackOwnerDrawn.
+  void MakeOwnerDrawn(HMENU menu, bool deep);
+  void GiveBackOwnerDrawn();
+  TMenuEntry* FindEntry(ULONG_PTR data) const;
+  // What an owner-drawn entry of ours shows now (state from `item_state`, ODS_*).
+  bool LookOf(const TMenuEntry& entry, UINT item_state, TMenuItemLook& look) const;
+  TFont& MenuFont();
+  bool MenuTrackHook(int code, LPARAM lparam, LRESULT& result);
+  // The next button along the bar from the open one (dir +1 or -1), wrapping round, that has
+  // a popup to open; -1 when none.
+  int NeighbourButton(int dir) const;
+  bool CanSwitchTo(int index) const;
+
   // The dispatch of one message, innermost last: whether it went to the previous procedure.
   struct TDispatch {
     bool passed;
@@ -333,6 +391,19 @@ class TWinSkinForm : public TComponent, public TSkinControlHost {
   TCanvas fcanvas2;
   TMethodHook* hook_link_ = nullptr;  // the form's hook into us; belongs to the form
   TMenuHandle sysmenu;
+  std::vector<std::unique_ptr<TMenuEntry>> sys_entries_;  // the system menu's items
+  std::unique_ptr<TWinSkinMenu> menu;
+  std::vector<std::unique_ptr<TMenuEntry>> entries_;  // native entries owner-drawn for now
+  std::unique_ptr<TFont> menu_font_;
+  // Tracking a bar popup.
+  TThreadHook track_hook_;
+  int open_index_ = -1;
+  int switch_to_ = -1;
+  bool switching_ = false;
+  bool rebuild_bar_ = false;  // the bar changed while a popup was open
+  HMENU current_menu_ = nullptr;  // the menu of the item last selected in the popup
+  UINT current_flags_ = 0;        // its WM_MENUSELECT flags
+  POINT last_mouse_{};
   HMENU hmenu = nullptr;
   HMENU hsysmenu = nullptr;
   HMENU activemenu = nullptr;

@@ -647,9 +647,13 @@ void TSkinManage::SetPopMenu() {
 }
 
 void TSkinManage::SetHMenu(HMENU menu) {
-  if (!shared_) return;
+  if (!shared_ || !menu) return;
   TLock lock(shared_->mutex);
   auto& list = shared_->mlist;
+  // A menu drawn again (a parent whose item is highlighted while its submenu is open) is not
+  // handed to the newer window of that submenu.
+  for (const auto& m : list)
+    if (m->hmenu == menu) return;
   for (auto it = list.rbegin(); it != list.rend(); ++it) {
     if (!(*it)->hmenu) {
       (*it)->hmenu = menu;
@@ -658,8 +662,15 @@ void TSkinManage::SetHMenu(HMENU menu) {
   }
 }
 
-TBitmap* TSkinManage::GetMenuBg(HMENU) {
-  // The menu windows' skinned backgrounds come with the menu painters.
+TBitmap* TSkinManage::GetMenuBg(HMENU menu) {
+  if (!shared_ || !menu) return nullptr;
+  TLock lock(shared_->mutex);
+  // Only a menu window of the calling thread: its background is built on that thread.
+  const DWORD thread = GetCurrentThreadId();
+  for (const auto& m : shared_->mlist) {
+    if (GetWindowThreadProcessId(m->hwnd, nullptr) != thread || m->Menu() != menu) continue;
+    return m->Background();
+  }
   return nullptr;
 }
 

@@ -65,6 +65,7 @@ class TSkinManage final : public TSkinHost, public TFormHost {
   bool MDIMaximised() const override { return MDIMax; }
   void SetMDIMax(bool maximised) override;
   void SetMenuType(int type) override { menutype = type; }
+  void SetMenuActive(bool on) override { menuactive = on; }
   uintptr_t Mode() const override { return mode; }
   void FormGone(TWinSkinForm* form) override;
 
@@ -83,9 +84,9 @@ class TSkinManage final : public TSkinHost, public TFormHost {
   void DeleteSub(TSkinManage* sub);
 
   // Shared state of the menu code.
-  void SetPopMenu();
-  void SetHMenu(HMENU menu);
-  TBitmap* GetMenuBg(HMENU menu);
+  void SetPopMenu() override;
+  void SetHMenu(HMENU menu) override;
+  TBitmap* GetMenuBg(HMENU menu) override;
   void UpdateSkinMenu(void*) {}
   // MDI bookkeeping (the calling thread's MDI children).
   void SetMDIMax2(bool maximised);

@@ -437,21 +437,6 @@ TEST_F(FormTest, DetachingGivesBackTheNativeFrameAndTheWindowProcedures) {
   EXPECT_EQ(HwndGetText(wnd), L"plain");
 }
 
-TEST_F(FormTest, AWindowWithANativeMenuBarKeepsItsNativeFrame) {
-  TTestForm* f = MakeForm(300, 150, TFormBorderStyle::bsSizeable, kAllBoxes, L"menu");
-  HMENU bar = CreateMenu();
-  AppendMenuW(bar, MF_STRING, 1, L"&File");
-  SetMenu(f->Handle(), bar);
-  const SIZE window = WindowSize(f->Handle()), client = ClientSize(f->Handle());
-  TWinSkinForm* sf = Attach(f);
-  EXPECT_FALSE(sf->sMainMenu);
-  EXPECT_EQ(GetMenu(f->Handle()), bar);
-  EXPECT_EQ(WindowSize(f->Handle()).cx, window.cx);
-  EXPECT_EQ(WindowSize(f->Handle()).cy, window.cy);
-  EXPECT_EQ(ClientSize(f->Handle()).cy, client.cy);
-  EXPECT_EQ(SendMessageW(f->Handle(), WM_SKINQUERY, 0, 0), 1);  // skinned all the same
-}
-
 // Pixels of the window's outline against the border images' fixed ends: cut where the
 // image is magenta, kept elsewhere.
 ::testing::AssertionResult ShapeFollowsTheSkin(HWND wnd, TSkinObjects& skin, const RECT& bw, int& cut) {
