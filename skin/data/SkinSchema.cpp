@@ -367,9 +367,21 @@ bool LoadBitmapResource(const wchar_t* name, TBitmap& bitmap) {
   return !bitmap.Empty();
 }
 
+void TSkinObjects::PrepareComboImages() {
+  if (combo_ready_.load(std::memory_order_acquire)) return;
+  auto lock = PaintLock();
+  if (combo_ready_.load(std::memory_order_relaxed)) return;
+  BuildComboImages(*this);
+  BuildComboArrow(*this);
+  combo_ready_.store(true, std::memory_order_release);
+}
+
 void ReadSkin(TSkinReader& reader, const TQuickIni& ini, TSkinObjects& s) {
   const skin::TSkinDef d = skin::ReadSkinDef(ini);
   s.SkinName = d.SkinName;
+  // The combo pictures of a set read before are composed afresh from this skin's images.
+  s.comboxarrow.reset();
+  s.combo_ready_ = false;
   ReadFrameBorders(reader, d, s);
   std::copy(d.Colors.begin(), d.Colors.end(), s.Colors.begin());
   s.hasColors = d.hasColors;
@@ -382,8 +394,6 @@ void ReadSkin(TSkinReader& reader, const TQuickIni& ini, TSkinObjects& s) {
   LoadResourceObject(s.TrackBar, kTrackResource);
   LoadResourceObject(s.TrackBarVert, kTrackVertResource);
   SetFrameCounts(d, s);
-  BuildComboImages(s);
-  BuildComboArrow(s);
   BuildToolbarImage(s);
   s.Colors[skin::kcCaption] = s.GetCaptionColor();
   s.BGBrush = MakeSolidBrush(ColorToRGB(s.Colors[skin::kcButtonFace]));
