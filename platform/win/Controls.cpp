@@ -640,6 +640,12 @@ void TWinControl::SetBevelKind(TBevelKind k) {
     SetWindowPos(handle_, nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void TWinControl::SetScrollBarsCovered(bool covered) {
+  if (covered == bars_covered_) return;
+  bars_covered_ = covered;
+  if (!covered && handle_) RedrawWindow(handle_, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE);
+}
+
 int TWinControl::BevelSize() const { return bevel_kind_ == TBevelKind::bkNone ? 0 : 2; }
 
 HBRUSH TWinControl::BrushHandle() {

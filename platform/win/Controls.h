@@ -216,6 +216,12 @@ class TWinControl : public TControl {
   void SetBevelKind(TBevelKind k);
   HBRUSH BrushHandle();
 
+  // Another window paints over this control's scroll bars (a skin's overlay): the control keeps
+  // their ranges and positions as always but has the system draw them no more, which is most
+  // of the cost of a scroll. Turned off, the system draws them current again.
+  bool ScrollBarsCovered() const { return bars_covered_; }
+  void SetScrollBarsCovered(bool covered);
+
   void SetBounds(int left, int top, int width, int height) override;
   RECT ClientRect() const override;
   void SetText(const std::wstring& t) override;
@@ -269,6 +275,7 @@ class TWinControl : public TControl {
   bool tab_stop_ = false;
   bool paints_itself_ = false;
   TBevelKind bevel_kind_ = TBevelKind::bkNone;
+  bool bars_covered_ = false;
   TBrushHandle brush_;
   TControl* mouse_control_ = nullptr;    // graphic child that holds the mouse capture
   TControl* hover_control_ = nullptr;    // graphic child under the mouse

@@ -264,7 +264,7 @@ void TCustomGrid::SetBar(int bar, const SCROLLINFO& info) {
       last.nPos == info.nPos && last.fMask == info.fMask)
     return;
   last = info;
-  SetScrollInfo(handle_, bar, &info, TRUE);
+  SetScrollInfo(handle_, bar, &info, !ScrollBarsCovered());
 }
 
 void TCustomGrid::MoveCurrent(int delta) {

@@ -514,8 +514,13 @@ bool TBitmap::LoadFromBmp(const uint8_t* data, size_t size) {
 }
 
 void TBitmap::LoadPixels24(int width, int height, const uint8_t* rows, int stride, bool top_down) {
-  Allocate(width, height, TPixelFormat::pf24bit);
-  for (int y = 0; y < height; ++y) {
+  Allocate(0, 0, TPixelFormat::pf24bit);
+  if (width > 0 && height > 0) {
+    width_ = width;
+    height_ = height;
+    pending_.resize(static_cast<size_t>(RowBytes()) * static_cast<size_t>(height_));
+  }
+  for (int y = 0; y < height_; ++y) {
     const uint8_t* src = rows + static_cast<ptrdiff_t>(top_down ? y : height - 1 - y) * stride;
     std::memcpy(ScanLine(y), src, static_cast<size_t>(width) * 3);
   }

@@ -205,7 +205,8 @@ class TBitmap : public TPersistent {
   // file the safe decoder refuses. The rows are kept in memory until the bitmap is first
   // drawn or its handle asked for: a skin holds dozens of images and paints a few of them.
   [[nodiscard]] bool LoadFromBmp(const uint8_t* data, size_t size);
-  // Takes 24-bit rows (bottom-up or top-down) from another source, e.g. a decoder.
+  // Takes 24-bit rows (bottom-up or top-down) from another source, e.g. a decoder; kept in
+  // memory like a decoded file's until first drawn.
   void LoadPixels24(int width, int height, const uint8_t* rows, int stride, bool top_down);
 
   // The stored form, "Data": a bitmap file (also read with the 4-byte length some writers put

@@ -74,7 +74,7 @@ void TScrollBar::SetPageSize(int v) {
 void TScrollBar::UpdateBar() {
   if (!HandleAllocated()) return;
   SCROLLINFO si{sizeof si, SIF_RANGE | SIF_PAGE | SIF_POS, min_, max_, static_cast<UINT>(page_size_), position_, 0};
-  SetScrollInfo(handle_, SB_CTL, &si, TRUE);
+  SetScrollInfo(handle_, SB_CTL, &si, !ScrollBarsCovered());
 }
 
 void TScrollBar::Scrolled(int code) {
@@ -157,8 +157,8 @@ void TScrollBox::UpdateScrollBars() {
     // A page larger than the range hides the bar.
     SCROLLINFO h{sizeof h, SIF_RANGE | SIF_PAGE, 0, std::max<int>(0, extent.cx - 1), static_cast<UINT>(client.right), 0, 0};
     SCROLLINFO v{sizeof v, SIF_RANGE | SIF_PAGE, 0, std::max<int>(0, extent.cy - 1), static_cast<UINT>(client.bottom), 0, 0};
-    SetScrollInfo(handle_, SB_HORZ, &h, TRUE);
-    SetScrollInfo(handle_, SB_VERT, &v, TRUE);
+    SetScrollInfo(handle_, SB_HORZ, &h, !ScrollBarsCovered());
+    SetScrollInfo(handle_, SB_VERT, &v, !ScrollBarsCovered());
   }
   updating_ = false;
   // Content that shrank, or a box that grew, leaves no space beyond the content's end.
@@ -185,9 +185,9 @@ void TScrollBox::ScrollTo(int x, int y) {
   }
   SCROLLINFO pos{sizeof pos, SIF_POS, 0, 0, 0, 0, 0};
   pos.nPos = hpos_;
-  SetScrollInfo(handle_, SB_HORZ, &pos, TRUE);
+  SetScrollInfo(handle_, SB_HORZ, &pos, !ScrollBarsCovered());
   pos.nPos = vpos_;
-  SetScrollInfo(handle_, SB_VERT, &pos, TRUE);
+  SetScrollInfo(handle_, SB_VERT, &pos, !ScrollBarsCovered());
 }
 
 void TScrollBox::Scroll(int bar, int code) {

@@ -252,6 +252,7 @@ void TArrowButton::Paint() {
   const RECT r{0, 0, Width(), (picker.bottom - picker.top) - 4};
   obj->FillFace(dc, r);
   auto skin = obj->Skin();
+  if (skin) skin->PrepareComboImages();
   TDataSkinObject* arrow = skin ? skin->comboxarrow.get() : nullptr;
   if (!arrow || !HasFrames(arrow, arrow->frame)) return;
   // The hot frame, when the image holds one.

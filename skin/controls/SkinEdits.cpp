@@ -312,6 +312,7 @@ int TSkinComBox::ButtonFrame(bool style1) const {
 
 void TSkinComBox::DrawControl(HDC dc, const RECT& rc) {
   auto skin = Skin();
+  if (skin) skin->PrepareComboImages();
   if (!skin || !skin->combox || skin->combox->Map.Empty() || !hwnd) return;
   TDataSkinBorder& combox = *skin->combox;
   dwStyle = static_cast<uint32_t>(GetWindowLongPtrW(hwnd, GWL_STYLE));
@@ -394,6 +395,7 @@ void TSkinComBox::DrawSeparateButton(HDC dc, const RECT& r, int frame) {
   }
   FillFace(dc, b);
   auto skin = Skin();
+  if (skin) skin->PrepareComboImages();
   TDataSkinObject* arrow = skin ? skin->comboxarrow.get() : nullptr;
   if (!HasFrames(arrow)) return;
   DrawSkinMap1(dc, b, arrow->Map, FrameIn(frame, arrow->frame), arrow->frame);
@@ -401,6 +403,7 @@ void TSkinComBox::DrawSeparateButton(HDC dc, const RECT& r, int frame) {
 
 void TSkinComBox::DrawStyle1(HDC dc, const RECT& rc) {
   auto skin = Skin();
+  if (skin) skin->PrepareComboImages();
   if (!skin || !HasFrames(skin->combox.get())) return;
   TDataSkinBorder& combox = *skin->combox;
   const RECT r{0, 0, rc.right - rc.left, rc.bottom - rc.top};

@@ -431,6 +431,7 @@ void TSkinScrollbar::InitScrollbar(TWinControl* acontrol, TSkinData* sd, TCanvas
   vb = new TWScrollbar(this);
   hb->Attach(this, control, kBarHorizontal);
   vb->Attach(this, control, kBarVertical);
+  CoverBars(true);
   hb->SetEnabled(control->Enabled());
   vb->SetEnabled(control->Enabled());
   if (!control->Visible()) HideBars();
@@ -446,6 +447,13 @@ void TSkinListView::InitScrollbar(TWinControl* acontrol, TSkinData* sd, TCanvas*
 void TSkinScrollbar::PlaceBars() {
   if (hb) hb->SetPosition(hwnd);
   if (vb) vb->SetPosition(hwnd);
+  CoverBars(true);  // unless the skin has no pictures for them
+}
+
+void TSkinScrollbar::CoverBars(bool covered) {
+  // A control whose window is gone may be on its way out: it is not touched.
+  if (!control || skinstate == kSkinWindowGone) return;
+  control->SetScrollBarsCovered(covered && vb && vb->SkinPaintsBars());
 }
 
 void TSkinScrollbar::HideBars() {
@@ -456,6 +464,7 @@ void TSkinScrollbar::HideBars() {
 void TSkinScrollbar::Unsubclass() {
   if (newColor && control) SetFixedColor(control, oldcolor);
   newColor = false;
+  CoverBars(false);
   TSkinControl::Unsubclass();
   // A dying window takes its bars along: the overlays go with the skinner, hidden meanwhile.
   if (skinstate == kSkinWindowGone) HideBars();
@@ -694,11 +703,18 @@ void TSkinScControl::InitScrollbar(TWinControl* acontrol, TSkinData* sd, TCanvas
   sb->SetShowHint(control->ShowHint());
   sb->SetHint(control->Hint());
   sb->Attach(this, control, kBarControl);
+  CoverBar(true);
   sb->SetEnabled(control->Enabled());
   if (!control->Visible()) sb->HideScrollbar();
 }
 
+void TSkinScControl::CoverBar(bool covered) {
+  if (!control || skinstate == kSkinWindowGone) return;
+  control->SetScrollBarsCovered(covered && sb && sb->SkinPaintsBars());
+}
+
 void TSkinScControl::Unsubclass() {
+  CoverBar(false);
   TSkinControl::Unsubclass();
   if (skinstate != kSkinWindowGone) FreeBar();
   else if (sb) sb->HideScrollbar();
@@ -708,10 +724,12 @@ void TSkinScControl::AfterProc(TMessage& m) {
   switch (m.Msg) {
     case WM_WINDOWPOSCHANGED:
       if (sb) sb->SetPosition(hwnd);
+      CoverBar(true);
       return;
     case WM_NCPAINT:
       if (control && control->HandleAllocated()) hwnd = control->Handle();
       if (sb) sb->SetPosition(hwnd);
+      CoverBar(true);
       return;
     case SBM_SETSCROLLINFO:
     case SBM_SETPOS:

@@ -78,13 +78,14 @@ class TWScrollbar : public TCustomPanel {
   RECT sbRect{};            // the bar in the window's client coordinates
   bool sbVisible = false;   // shown over a visible bar
 
+  // Whether the skin has the arrow picture every bar is drawn with.
+  bool SkinPaintsBars() const;
+
  protected:
   void CreateParams(TCreateParams& params) override;
   void WndProc(TMessage& msg) override;
 
  private:
-  // Whether the skin has the arrow picture every bar is drawn with.
-  bool SkinPaintsBars() const;
   void PaintBar(HDC target);
   void TrackThumb();
   void Pressed(const TMessage& msg);
@@ -140,6 +141,8 @@ class TSkinScrollbar : public TSkinControl {
  private:
   void FreeBars();
   void FollowBars();
+  // While the overlays paint the bars, the control has the system draw them no more.
+  void CoverBars(bool covered);
   HWND attached_ = nullptr;
 };
 
@@ -202,6 +205,7 @@ class TSkinScControl : public TSkinControl {
 
  private:
   void FreeBar();
+  void CoverBar(bool covered);
 };
 
 }  // namespace qn

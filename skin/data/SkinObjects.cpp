@@ -23,6 +23,7 @@ void TSkinObjects::Clear() {
   SkinName.clear();
   BGBrush.Reset();
   Loaded = false;
+  combo_ready_ = false;
 }
 
 TColor TSkinObjects::GetCaptionColor() {
@@ -42,6 +43,7 @@ bool TSkinObjects::GetPrecolor(TColor& colour, int n) const {
 }
 
 std::vector<THolderRef> Holders(TSkinObjects& s) {
+  s.PrepareComboImages();
   return {
       {L"border.Left", s.border[skin::kBorderLeft].get()},
       {L"border.Right", s.border[skin::kBorderRight].get()},

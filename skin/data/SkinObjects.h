@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -14,6 +15,8 @@
 namespace qn {
 
 using skin::TMargins;
+class TQuickIni;
+class TSkinReader;
 
 class TDataSkinObject {
  public:
@@ -76,9 +79,10 @@ using THolder = std::unique_ptr<T>;
 // colours. The skin-data component holds one; ReadSkin (SkinSchema.h) fills it. Holders of
 // sections a skin lacks are empty (null); border, Title and Button always exist.
 //
-// A loaded set is never changed again: a new skin is a new set. Painters of any thread draw from
-// the images while they hold PaintLock(), since an image's memory DC serves one drawing call at
-// a time and is made on first use.
+// A loaded set is never changed again, but for the combo pictures composed once on first use: a
+// new skin is a new set. Painters of any thread draw from the images while they hold
+// PaintLock(), since an image's memory DC serves one drawing call at a time and is made on first
+// use.
 struct TSkinObjects {
   TSkinObjects();
   TSkinObjects(const TSkinObjects&) = delete;
@@ -92,6 +96,12 @@ struct TSkinObjects {
   TColor GetCaptionColor();
   // Preset n of the COLOUR... sections; false when there is none.
   [[nodiscard]] bool GetPrecolor(TColor& colour, int n) const;
+
+  // combox, Comboxborder and comboxarrow as painters use them (one picture per state of the
+  // whole combo face) are composed from the loaded images on first use, so that a program
+  // without combo boxes never pays for them: painters of combos call this first. With the
+  // loader, in SkinSchema.cpp.
+  void PrepareComboImages();
 
   // Left, right, top, bottom (index by skin::TBorderSide).
   std::array<THolder<TDataSkinBorder>, 4> border;
@@ -135,7 +145,9 @@ struct TSkinObjects {
   [[nodiscard]] std::unique_lock<std::recursive_mutex> PaintLock() { return std::unique_lock(paint_lock_); }
 
  private:
+  friend void ReadSkin(TSkinReader& reader, const TQuickIni& ini, TSkinObjects& s);
   std::recursive_mutex paint_lock_;
+  std::atomic<bool> combo_ready_{false};
 };
 
 // One entry of the holder table, for tools and tests that walk every object.

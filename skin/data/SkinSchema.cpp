@@ -1,5 +1,8 @@
 #include "skin/data/SkinSchema.h"
 
+#include <cstring>
+#include <vector>
+
 #include "platform/win/Blit.h"
 #include "platform/win/Resources.h"
 #include "skin/data/ImgUtil.h"
@@ -78,14 +81,21 @@ void ReadMdiButtons(TSkinReader& reader, const skin::TSkinDef& d, TSkinObjects& 
   TBitmap strip;
   Readbmp(reader, strip, d.MdiImage);
   const int a = skin::MdiCellWidth(strip.Width());
+  // Each button's four cells copied from the decoded rows: no picture is made until drawn.
+  const size_t cells = static_cast<size_t>(4 * a) * 3;
+  std::vector<uint8_t> rows;
   for (int i = 0; i < 3; ++i) {
     auto b = std::make_unique<TDataSkinSysButton>(L"MDICONTROLS");
     b->Action = 7 + i;
     b->Align = b->Visibility = b->Visibility1 = 100;
     b->frame = 4;
     if (!strip.Empty()) {
-      b->Map.SetSize(4 * a, strip.Height());
-      if (!b->Map.Empty()) Blit(b->Map.DC(), 0, 0, 4 * a, strip.Height(), strip.DC(), 4 * a * i, 0);
+      if (a > 0 && strip.PixelFormat() == TPixelFormat::pf24bit && strip.Width() >= 12 * a) {
+        rows.resize(cells * static_cast<size_t>(strip.Height()));
+        for (int y = 0; y < strip.Height(); ++y)
+          std::memcpy(rows.data() + cells * static_cast<size_t>(y), strip.ScanLine(y) + cells * static_cast<size_t>(i), cells);
+        b->Map.LoadPixels24(4 * a, strip.Height(), rows.data(), static_cast<int>(cells), true);
+      }
       b->XCoord = (a + 4) * (3 - i);
     }
     s.SysBtn.push_back(std::move(b));
@@ -298,22 +308,20 @@ void BuildToolbarImage(TSkinObjects& s) {
   const int sat = ColorSaturation(static_cast<TColor>(ColorToRGB(c)));
   if (sat > 110) bottom = MixColors(c, clWhite, (5625 - sat * 25) / 140 + 50);
   if (!s.Toolbar) s.Toolbar = std::make_unique<TDataSkinObject>(L"Toolbar");
-  // The picture GradientFill paints, line by line, written into the rows directly: forty
-  // one-line fills cost more than the rest of this step.
-  TBitmap& map = s.Toolbar->Map;
-  map.SetPixelFormat(TPixelFormat::pf24bit);
-  map.SetSize(10, 40);
+  // The picture GradientFill paints, line by line, written as rows: forty one-line fills cost
+  // more than the rest of this step, and the rows make no picture until it is drawn.
   const std::vector<int32_t>& ramp =
       GradientColors(GradientTable(40, static_cast<TColor>(ColorToRGB(top)), static_cast<TColor>(ColorToRGB(bottom))));
+  uint8_t rows[40][10 * 3] = {};
   for (int y = 0; y < 40 && static_cast<size_t>(y) < ramp.size(); ++y) {
-    uint8_t* row = map.ScanLine(y);
     const uint32_t c = static_cast<uint32_t>(ramp[static_cast<size_t>(y)]);
-    for (int x = 0; x < 10 && row; ++x) {
-      row[x * 3] = static_cast<uint8_t>(c >> 16);
-      row[x * 3 + 1] = static_cast<uint8_t>(c >> 8);
-      row[x * 3 + 2] = static_cast<uint8_t>(c);
+    for (int x = 0; x < 10; ++x) {
+      rows[y][x * 3] = static_cast<uint8_t>(c >> 16);
+      rows[y][x * 3 + 1] = static_cast<uint8_t>(c >> 8);
+      rows[y][x * 3 + 2] = static_cast<uint8_t>(c);
     }
   }
+  s.Toolbar->Map.LoadPixels24(10, 40, &rows[0][0], 10 * 3, true);
   s.Toolbar->frame = 1;
 }
 
@@ -367,9 +375,21 @@ bool LoadBitmapResource(const wchar_t* name, TBitmap& bitmap) {
   return !bitmap.Empty();
 }
 
+void TSkinObjects::PrepareComboImages() {
+  if (combo_ready_.load(std::memory_order_acquire)) return;
+  auto lock = PaintLock();
+  if (combo_ready_.load(std::memory_order_relaxed)) return;
+  BuildComboImages(*this);
+  BuildComboArrow(*this);
+  combo_ready_.store(true, std::memory_order_release);
+}
+
 void ReadSkin(TSkinReader& reader, const TQuickIni& ini, TSkinObjects& s) {
   const skin::TSkinDef d = skin::ReadSkinDef(ini);
   s.SkinName = d.SkinName;
+  // The combo pictures of a set read before are composed afresh from this skin's images.
+  s.comboxarrow.reset();
+  s.combo_ready_ = false;
   ReadFrameBorders(reader, d, s);
   std::copy(d.Colors.begin(), d.Colors.end(), s.Colors.begin());
   s.hasColors = d.hasColors;
@@ -382,8 +402,6 @@ void ReadSkin(TSkinReader& reader, const TQuickIni& ini, TSkinObjects& s) {
   LoadResourceObject(s.TrackBar, kTrackResource);
   LoadResourceObject(s.TrackBarVert, kTrackVertResource);
   SetFrameCounts(d, s);
-  BuildComboImages(s);
-  BuildComboArrow(s);
   BuildToolbarImage(s);
   s.Colors[skin::kcCaption] = s.GetCaptionColor();
   s.BGBrush = MakeSolidBrush(ColorToRGB(s.Colors[skin::kcButtonFace]));

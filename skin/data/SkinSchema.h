@@ -1,7 +1,7 @@
 // Reading a skin definition into skin objects: every section and key with its default (read by
 // SkinDef.h), the images named by it loaded from the archive, and the objects derived from
-// them after loading (caption and MDI buttons, frame counts, combo images and arrow, tool-bar
-// image, caption colour).
+// them after loading (caption and MDI buttons, frame counts, tool-bar image, caption colour;
+// the combo images and arrow on first use).
 #pragma once
 
 #include <string>

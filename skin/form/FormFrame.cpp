@@ -20,6 +20,20 @@ void Resize(TBitmap& bmp, int w, int h) {
   bmp.SetSize(w, h);
 }
 
+// What a window that shrank no longer covers is repainted by the windows below it, screen
+// coordinates.
+void RepaintUncovered(const RECT& before, const RECT& after) {
+  const UINT flags = RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN;
+  if (after.right < before.right) {
+    const RECT strip{after.right, before.top, before.right, before.bottom};
+    RedrawWindow(nullptr, &strip, nullptr, flags);
+  }
+  if (after.bottom < before.bottom) {
+    const RECT strip{before.left, after.bottom, before.right, before.bottom};
+    RedrawWindow(nullptr, &strip, nullptr, flags);
+  }
+}
+
 }  // namespace
 
 // ---- Geometry ----
@@ -78,7 +92,7 @@ void TWinSkinForm::OnNcCalcSize(TMessage& m) {
   m.Result = WVR_VALIDRECTS;
 }
 
-void TWinSkinForm::FitWindowToFrame(bool remeasure, bool shape_first) {
+void TWinSkinForm::FitWindowToFrame(bool remeasure, bool first_fit) {
   if (IsZoomed(Hwnd)) {
     Refresh();
     return;
@@ -103,8 +117,9 @@ void TWinSkinForm::FitWindowToFrame(bool remeasure, bool shape_first) {
       width = needed;
     }
   }
-  // Shaped for the new size first, so that one repaint, the resize's, shows frame and outline.
-  if (shape_first) {
+  // At the first fit, shaped for the new size first; the resize itself repaints nothing, as the
+  // activation repaints the whole window right after.
+  if (first_fit) {
     // Setting a region recomputes the frame. With the skinned borders on the window's native
     // size the client area would shrink for a moment, and every control be laid out twice.
     struct TNativeFrame {
@@ -113,7 +128,10 @@ void TWinSkinForm::FitWindowToFrame(bool remeasure, bool shape_first) {
     } native{native_frame_ = true};
     ShapeWindow(width, height, false);
   }
-  SetWindowPos(Hwnd, nullptr, 0, 0, width, height, SWP_FRAMECHANGED | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOMOVE);
+  const RECT before = HwndWindowRect(Hwnd);
+  SetWindowPos(Hwnd, nullptr, 0, 0, width, height,
+               SWP_FRAMECHANGED | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOMOVE | (first_fit ? SWP_NOREDRAW : 0));
+  if (first_fit) RepaintUncovered(before, HwndWindowRect(Hwnd));
   fitted_ = true;
 }
 

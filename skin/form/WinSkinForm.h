@@ -190,8 +190,9 @@ class TWinSkinForm : public TComponent, public TSkinControlHost {
   // The frame painted now (into dc, or the window's own DC when dc is null).
   void PaintFrame(HDC dc = nullptr);
   // Resizes the window so that its client area keeps its size inside the skinned frame;
-  // remeasure: the client area is measured afresh (a skin change).
-  void FitWindowToFrame(bool remeasure, bool shape_first = false);
+  // remeasure: the client area is measured afresh (a skin change); first_fit: the fit at
+  // activation, whose caller repaints the whole window afterwards.
+  void FitWindowToFrame(bool remeasure, bool first_fit = false);
   // Removes (or gives back) the window's system-menu style.
   void SetSysMenuStyle(bool remove);
 

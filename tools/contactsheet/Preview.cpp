@@ -180,6 +180,7 @@ void DrawPreview(HDC dc, int x, int y, int w, int h, TSkinObjects& s, HFONT font
   cell(button.CheckMap, button.checkframe, 2, b1.left, b1.bottom + 10, L"Checked");
   cell(button.RadioMap, button.radioframe, 2, b2.left, b1.bottom + 10, L"Chosen");
   RECT combo{b1.left, b1.bottom + 34, b1.left + 130, b1.bottom + 55};
+  s.PrepareComboImages();
   if (s.combox && s.combox->style == 2) DrawSkinRect(wd, combo, s.combox->Map, MarginRect(s.combox->r), 1, Frames(*s.combox), true, false, false);
   Text(wd, {combo.left + 5, combo.top, combo.right, combo.bottom}, L"Wine", s.Colors[skin::kcWindowText], DT_SINGLELINE | DT_VCENTER | DT_LEFT);
   if (s.VSpin && !s.VSpin->Map.Empty()) {

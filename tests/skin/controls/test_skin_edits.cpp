@@ -108,7 +108,11 @@ class EditsTest : public ControlTest {
     data->LoadFromFile(SkinFile(name));
     sf->HandleRequest(TSkinRequest::srSkinChanged);
   }
-  TSkinObjects& Objects() { return *sf->SkinObjects(); }
+  TSkinObjects& Objects() {
+    TSkinObjects& s = *sf->SkinObjects();
+    s.PrepareComboImages();  // as the combo painters do, before a test reads or damages them
+    return s;
+  }
   TColor Face() { return Objects().Colors[skin::kcButtonFace]; }
   void Repaint(HWND wnd) {
     RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);

@@ -643,6 +643,55 @@ TEST_F(ScrollTest, OverlaysComeAndGoWithTheirBars) {
   }
 }
 
+// While the overlays show, the grid has the system draw its bars no more (that drawing costs
+// more than the rest of a scroll); whenever they do not, the real bars show where the grid is.
+TEST_F(ScrollTest, TheRealBarsAreDrawnExactlyWhileNoOverlayCoversThem) {
+  TDBGrid* grid = PlaceGrid(5, false);
+  Discover();
+  HWND wnd = grid->Handle();
+  auto bar_pixels = [&] {
+    const SCROLLBARINFO info = Info(wnd, OBJID_VSCROLL);
+    const RECT window = HwndWindowRect(wnd);
+    TWindowDC dc(wnd, true);
+    return Read(dc.Get(), info.rcScrollBar.left - window.left, info.rcScrollBar.top - window.top,
+                info.rcScrollBar.right - info.rcScrollBar.left, info.rcScrollBar.bottom - info.rcScrollBar.top);
+  };
+  struct Row {
+    const char* what;
+    std::function<void()> act;
+    bool covered;
+  } rows[] = {
+      {"skinned", [] {}, true},
+      {"a skin without arrow pictures", [&] {
+         sf->SkinObjects()->SArrow.reset();
+         sf->HandleRequest(TSkinRequest::srSkinChanged);
+       }, false},
+      {"a skin with them again", [&] {
+         data->LoadFromFile(SkinFile("builtin"));
+         sf->HandleRequest(TSkinRequest::srSkinChanged);
+       }, true},
+      {"skinning let go", [&] {
+         TSkinScrollbar* skinner = SkinnerOf(grid);
+         ASSERT_NE(skinner, nullptr);
+         skinner->Unsubclass();
+         delete skinner;
+       }, false},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    r.act();
+    SettleAll();
+    EXPECT_EQ(grid->ScrollBarsCovered(), r.covered);
+    EXPECT_EQ(Overlays(true), r.covered ? 2 : 0);
+    if (r.covered) continue;
+    grid->DataSource()->DataSet()->MoveBy(7);
+    SettleAll();
+    const Rows shown = bar_pixels();
+    RedrawWindow(wnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+    EXPECT_EQ(shown, bar_pixels()) << "the bar as a fresh paint draws it, at the grid's record";
+  }
+}
+
 // A stand-alone scroll bar clicked on its arrows and its track moves as one that is not
 // skinned: by SmallChange and LargeChange.
 TEST_F(ScrollTest, AStandAloneScrollBarMovesByItsChanges) {

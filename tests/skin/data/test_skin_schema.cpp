@@ -130,8 +130,13 @@ TEST_F(SkinSchemaTest, TheBuiltInSkinYieldsItsObjects) {
   EXPECT_EQ(s.TrackBarVert->Map.Width(), 4);
   EXPECT_EQ(s.TrackBarVert->Map.Height(), 16);
 
-  // Combo pictures: four states of 50 x 21, the arrow cut out of them.
-  ASSERT_TRUE(s.combox && s.Comboxborder && s.comboxarrow);
+  // Combo pictures, composed when first asked for: four states of 50 x 21, the arrow cut out
+  // of them.
+  ASSERT_TRUE(s.combox && s.Comboxborder);
+  EXPECT_FALSE(s.comboxarrow);
+  EXPECT_NE(s.combox->style, 2);
+  s.PrepareComboImages();
+  ASSERT_TRUE(s.comboxarrow);
   EXPECT_EQ(s.combox->style, 2);
   EXPECT_EQ(s.combox->Map.Width(), 200);
   EXPECT_EQ(s.combox->Map.Height(), 21);
@@ -205,6 +210,7 @@ TEST_F(SkinSchemaTest, OddSectionsGiveDefaults) {
       "[BUTTON5]\r\nAction=-1\r\nButtonImage=edge.bmp\r\n[MDICONTROLS]\r\nImage=mdi.bmp\r\n",
       {{"edge.bmp", face}, {"mdi.bmp", mdi}});
   TSkinObjects& s = Load(sunkOnly);
+  s.PrepareComboImages();
   // [SunkEdge] without [ComboButton]: no combo pictures, an empty arrow.
   ASSERT_TRUE(s.Comboxborder);
   EXPECT_FALSE(s.combox);
@@ -243,6 +249,7 @@ TEST_F(SkinSchemaTest, AComboButtonAloneGivesTheArrowOnTheFace) {
   TSkinFixture f("[Colours]\r\nButtonFace=10 20 30\r\n[ComboButton]\r\nImage=btn.bmp\r\n",
                  {{"btn.bmp", EncodeBmp24(img)}});
   TSkinObjects& s = Load(f);
+  s.PrepareComboImages();
   ASSERT_TRUE(s.combox);
   EXPECT_EQ(s.combox->style, 0);
   EXPECT_EQ(s.combox->frame, 4);
@@ -298,9 +305,11 @@ TEST_F(SkinSchemaTest, AReloadForgetsWhatTheNewSkinLacks) {
     ASSERT_TRUE(file.loaded);
     ReadSkin(file.reader, file.ini, *skin);
   }
+  skin->PrepareComboImages();
   ASSERT_FALSE(skin->comboxarrow->Map.Empty());
   TSkinFixture bare("[Personality]\r\nTopFrame=0\r\n");
   TSkinObjects& s = Load(bare);
+  s.PrepareComboImages();
   EXPECT_FALSE(s.SArrow || s.combox || s.Menubar || s.progress);
   EXPECT_TRUE(s.comboxarrow->Map.Empty());
   EXPECT_TRUE(s.border[skin::kBorderTop]->Map.Empty());
