@@ -63,21 +63,19 @@ Figures RunOnce(const wchar_t* resource, int searches) {
   return {startup, Median(times)};
 }
 
+BOOL CALLBACK AddIfWaiting(HWND w, LPARAM names_ptr) {
+  if (!GetUpdateRect(w, nullptr, FALSE)) return TRUE;
+  std::string& names = *reinterpret_cast<std::string*>(names_ptr);
+  if (!names.empty()) names += ", ";
+  names += WideToUtf8(GetWndClassName(w));
+  return TRUE;
+}
+
 // The windows of the form (itself included) that wait for a paint, by class name.
 std::string WaitingForPaint(HWND form) {
   std::string names;
-  auto add = [&](HWND w) {
-    if (!GetUpdateRect(w, nullptr, FALSE)) return;
-    if (!names.empty()) names += ", ";
-    names += WideToUtf8(GetWndClassName(w));
-  };
-  add(form);
-  EnumChildWindows(
-      form, [](HWND w, LPARAM l) -> BOOL {
-        (*reinterpret_cast<decltype(add)*>(l))(w);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&add));
+  AddIfWaiting(form, reinterpret_cast<LPARAM>(&names));
+  EnumChildWindows(form, AddIfWaiting, reinterpret_cast<LPARAM>(&names));
   return names;
 }
 
