@@ -126,6 +126,7 @@ TGalleryForm::TGalleryForm(TComponent* owner, const std::wstring& start_skin) : 
   BuildTabsPage(AddPage(pages, L"Tabs"));
   BuildListsPage(AddPage(pages, L"Lists and scrolling"));
   BuildChecksPage(AddPage(pages, L"Check boxes"));
+  BuildToolsPage(AddPage(pages, L"Tools and ranges"));
   pages->SetActivePageIndex(0);
   BuildMenus(pages);
 

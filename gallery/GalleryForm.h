@@ -44,6 +44,12 @@ class TGalleryForm : public TForm {
   void BuildTabsPage(TTabSheet* page);
   void BuildListsPage(TTabSheet* page);
   void BuildChecksPage(TTabSheet* page);  // ChecksPage.cpp
+  // ToolsPage.cpp lays out the page of tools and ranges from three parts, each in its own area
+  // of the page (page coordinates) and its own file.
+  void BuildToolsPage(TTabSheet* page);
+  void BuildSpeedButtons(TWinControl* page, const RECT& area);     // ToolsSpeed.cpp
+  void BuildRanges(TWinControl* page, const RECT& area);           // ToolsRanges.cpp
+  void BuildHeaderAndPlayer(TWinControl* page, const RECT& area);  // ToolsHeader.cpp
   void BuildMenus(TPageControl* pages);  // GalleryMenus.cpp, with the handlers below
   void MenuCommand(TObject* sender);
   void UpdateSkinMenu(TObject* sender);

@@ -114,7 +114,7 @@ class GalleryPageTest : public GalleryTest, public ::testing::WithParamInterface
   }
 };
 
-INSTANTIATE_TEST_SUITE_P(Pages, GalleryPageTest, ::testing::Values(L"Buttons", L"Lists and scrolling", L"Check boxes"));
+INSTANTIATE_TEST_SUITE_P(Pages, GalleryPageTest, ::testing::Values(L"Buttons", L"Lists and scrolling", L"Check boxes", L"Tools and ranges"));
 
 TEST_P(GalleryPageTest, SkinningOffAndOnTwoHundredTimesGivesEverythingBack) {
   TSkinData* data = form->SkinData;
