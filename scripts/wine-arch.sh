@@ -23,6 +23,7 @@ qn_wine32_runs() {
 # qn_win_build TOP: the Windows build folder to run programs from: the 32-bit build, which is
 # the shipped program, where it runs, and the 64-bit build otherwise.
 qn_win_build() {
+  if [ -n "${QN_WIN_BUILD:-}" ]; then echo "$QN_WIN_BUILD"; return; fi
   if qn_wine32_runs; then echo "$1/build/win32"; else echo "$1/build/win64"; fi
 }
 
