@@ -1,5 +1,7 @@
 #include "platform/win/Buttons.h"
 
+#include <windowsx.h>
+
 #include <algorithm>
 #include <array>
 
@@ -328,6 +330,174 @@ void TBitBtn::DrawItem(const DRAWITEMSTRUCT& item) {
     SetTextColor(dc, RGB(0, 0, 0));
     SetBkColor(dc, RGB(255, 255, 255));
     DrawFocusRect(dc, &ring);
+  }
+  buffer.CopyOut();
+}
+
+
+// ---- TSpeedButton ----
+
+QN_CLASS_IMPL(TSpeedButton, TGraphicControl,
+              {prop::Bool("AllowAllUp", &TSpeedButton::AllowAllUp, &TSpeedButton::SetAllowAllUp),
+               // Stored before Down: only a grouped button can be Down.
+               prop::Int("GroupIndex", &TSpeedButton::GroupIndex, &TSpeedButton::SetGroupIndex),
+               prop::Bool("Down", &TSpeedButton::Down, &TSpeedButton::SetDown),
+               prop::Bool("Flat", &TSpeedButton::Flat, &TSpeedButton::SetFlat),
+               prop::Obj("Glyph", &TSpeedButton::Glyph, &TSpeedButton::SetGlyph),
+               prop::Enum("Layout", kButtonLayoutInfo, &TSpeedButton::Layout, &TSpeedButton::SetLayout),
+               prop::Int("Margin", &TSpeedButton::Margin, &TSpeedButton::SetMargin),
+               prop::Int("NumGlyphs", &TSpeedButton::NumGlyphs, &TSpeedButton::SetNumGlyphs),
+               prop::Int("Spacing", &TSpeedButton::Spacing, &TSpeedButton::SetSpacing)})
+
+TSpeedButton::TSpeedButton(TComponent* owner) : TGraphicControl(owner) {
+  SetBounds(0, 0, 23, 22);
+  // The release makes the click here, after the group has latched.
+  SetClickEvents(false);
+  glyph_.OnChange = [this] { Invalidate(); };
+}
+
+void TSpeedButton::SetGlyph(TBitmap* glyph) {
+  TBitmap empty;
+  glyph_.Bitmap()->Assign(glyph ? glyph : &empty);
+}
+
+void TSpeedButton::SetLayout(TButtonLayout layout) {
+  layout_ = layout;
+  Invalidate();
+}
+
+void TSpeedButton::SetMargin(int margin) {
+  margin_ = std::max(margin, -1);
+  Invalidate();
+}
+
+void TSpeedButton::SetSpacing(int spacing) {
+  spacing_ = std::max(spacing, -1);
+  Invalidate();
+}
+
+void TSpeedButton::SetFlat(bool flat) {
+  flat_ = flat;
+  Invalidate();
+}
+
+template <class F>
+void TSpeedButton::ForEachInGroup(F&& f) {
+  if (!parent_ || group_index_ == 0) return;
+  for (int i = 0; i < parent_->ControlCount(); ++i) {
+    auto* other = dynamic_cast<TSpeedButton*>(parent_->Controls(i));
+    if (other && other != this && other->group_index_ == group_index_) f(*other);
+  }
+}
+
+void TSpeedButton::LetUp() {
+  if (!down_) return;
+  down_ = false;
+  Invalidate();
+}
+
+void TSpeedButton::SetDown(bool down) {
+  if (group_index_ == 0) down = false;
+  if (down == down_) return;
+  if (down_ && !allow_all_up_) return;
+  down_ = down;
+  if (down_) ForEachInGroup([](TSpeedButton& other) { other.LetUp(); });
+  Invalidate();
+}
+
+void TSpeedButton::SetGroupIndex(int index) {
+  group_index_ = std::max(index, 0);
+  if (group_index_ == 0) LetUp();
+  else if (down_) ForEachInGroup([](TSpeedButton& other) { other.LetUp(); });
+}
+
+void TSpeedButton::SetAllowAllUp(bool allow) {
+  allow_all_up_ = allow;
+  ForEachInGroup([allow](TSpeedButton& other) { other.allow_all_up_ = allow; });
+}
+
+void TSpeedButton::WndProc(TMessage& m) {
+  const POINT p{GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)};
+  const RECT client = ClientRect();
+  switch (m.Msg) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+      if (Enabled()) {
+        dragging_ = true;
+        inside_ = true;
+        Invalidate();
+      }
+      break;
+    case WM_MOUSEMOVE:
+      // The parent holds the mouse for the press: moves away from the button still come here.
+      if (dragging_ && PtInRect(&client, p) != inside_) {
+        inside_ = !inside_;
+        Invalidate();
+      }
+      break;
+    case WM_LBUTTONUP: {
+      if (!dragging_) break;
+      dragging_ = false;
+      inside_ = false;
+      const bool click = PtInRect(&client, p) != FALSE;
+      if (click) SetDown(!down_);
+      Invalidate();
+      TGraphicControl::WndProc(m);
+      if (click) Click();
+      return;
+    }
+    case CM_MOUSEENTER:
+    case CM_MOUSELEAVE:
+      mouse_in_ = m.Msg == CM_MOUSEENTER;
+      if (flat_ && Enabled()) Invalidate();
+      break;
+    default:
+      break;
+  }
+  TGraphicControl::WndProc(m);
+}
+
+void TSpeedButton::Paint() {
+  HDC target = Canvas().Handle();
+  const RECT area{0, 0, Width(), Height()};
+  if (!target || IsRectEmpty(&area)) return;
+  TPaintBuffer buffer(target, area);
+  HDC dc = buffer.DC();
+  TScopedSelect font(dc, Font()->Handle());
+
+  const bool enabled = Enabled();
+  const bool sunk = Pressed() || down_;
+  FillSolidRect(dc, area, GetSysColor(COLOR_BTNFACE));
+  RECT edge = area;
+  if (sunk) DrawEdge(dc, &edge, flat_ ? BDR_SUNKENOUTER : EDGE_SUNKEN, BF_RECT);
+  else if (!flat_) DrawEdge(dc, &edge, EDGE_RAISED, BF_RECT);
+  else if (mouse_in_ && enabled) DrawEdge(dc, &edge, BDR_RAISEDINNER, BF_RECT);
+
+  const std::wstring caption = Caption();
+  const TGlyphPlacement at =
+      PlaceGlyphAndCaption(dc, SIZE{area.right, area.bottom}, glyph_.CellSize(), caption, layout_, margin_, spacing_);
+  const int shift = sunk ? 1 : 0;
+  const TGlyphState state = !enabled   ? TGlyphState::gsDisabled
+                            : Pressed() ? TGlyphState::gsPressed
+                            : down_     ? TGlyphState::gsDown
+                                        : TGlyphState::gsNormal;
+  glyph_.Draw(dc, at.glyph.x + shift, at.glyph.y + shift, state);
+
+  if (!caption.empty()) {
+    RECT text = at.text;
+    OffsetRect(&text, shift, shift);
+    const UINT format = at.text_format | DT_WORDBREAK;
+    SetBkMode(dc, TRANSPARENT);
+    if (!enabled) {
+      RECT light = text;
+      OffsetRect(&light, 1, 1);
+      SetTextColor(dc, GetSysColor(COLOR_BTNHIGHLIGHT));
+      DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &light, format);
+      SetTextColor(dc, GetSysColor(COLOR_BTNSHADOW));
+    } else {
+      SetTextColor(dc, ColorToRGB(Font()->Color()));
+    }
+    DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &text, format);
   }
   buffer.CopyOut();
 }

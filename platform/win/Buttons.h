@@ -99,4 +99,61 @@ class TBitBtn : public TButton {
   TBitBtnKind kind_ = TBitBtnKind::bkCustom;
 };
 
+// A tool button without a window, painted by its parent: a glyph strip (normal, disabled,
+// pressed, down) beside an optional caption. A press and release over it clicks once. Buttons of
+// one parent that share a GroupIndex other than 0 latch: a click puts one Down and lets the
+// others of its group up; clicking the Down one again lets it up only when AllowAllUp. A flat
+// button shows its raised edge only while the mouse is over it.
+class TSpeedButton : public TGraphicControl {
+  QN_CLASS(TSpeedButton)
+ public:
+  explicit TSpeedButton(TComponent* owner);
+
+  TBitmap* Glyph() const { return glyph_.Bitmap(); }
+  void SetGlyph(TBitmap* glyph);  // copied; null empties it
+  int NumGlyphs() const { return glyph_.NumGlyphs(); }
+  void SetNumGlyphs(int n) { glyph_.SetNumGlyphs(n); }
+  TButtonLayout Layout() const { return layout_; }
+  void SetLayout(TButtonLayout layout);
+  int Margin() const { return margin_; }
+  void SetMargin(int margin);
+  int Spacing() const { return spacing_; }
+  void SetSpacing(int spacing);
+  bool Flat() const { return flat_; }
+  void SetFlat(bool flat);
+  // Only a grouped button can be Down; a Down one is let up only when its group allows all up.
+  bool Down() const { return down_; }
+  void SetDown(bool down);
+  int GroupIndex() const { return group_index_; }
+  void SetGroupIndex(int index);
+  bool AllowAllUp() const { return allow_all_up_; }
+  void SetAllowAllUp(bool allow);  // for the whole group
+
+  // The left button is held down on the button with the cursor over it.
+  bool Pressed() const { return dragging_ && inside_; }
+  // The mouse is over the button.
+  bool MouseInControl() const { return mouse_in_; }
+
+ protected:
+  void Paint() override;
+  void WndProc(TMessage& msg) override;
+
+ private:
+  // The other buttons of the group, same parent and GroupIndex.
+  template <class F>
+  void ForEachInGroup(F&& f);
+  void LetUp();  // by the group, whatever AllowAllUp says
+  TButtonGlyph glyph_;
+  TButtonLayout layout_ = TButtonLayout::blGlyphLeft;
+  int margin_ = -1;
+  int spacing_ = 4;
+  bool flat_ = false;
+  bool down_ = false;
+  int group_index_ = 0;
+  bool allow_all_up_ = false;
+  bool dragging_ = false;  // the press started on the button and is not released yet
+  bool inside_ = false;    // the cursor is over the button during the press
+  bool mouse_in_ = false;
+};
+
 }  // namespace qn

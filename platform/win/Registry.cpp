@@ -3,7 +3,12 @@
 #include "platform/win/ComCtrls.h"
 #include "platform/win/ExtCtrls.h"
 #include "platform/win/Forms.h"
+#include "platform/win/GlyphChecks.h"
+#include "platform/win/HeaderCtrl.h"
+#include "platform/win/MPlayer.h"
+#include "platform/win/RangeCtrls.h"
 #include "platform/win/ScrollBars.h"
+#include "platform/win/Spin.h"
 #include "platform/win/StdCtrls.h"
 #include "platform/win/Tabs.h"
 
@@ -19,7 +24,14 @@ void RegisterControlClasses() {
         &TScrollBar::StaticClass(), &TScrollBox::StaticClass(),
         &TListBox::StaticClass(), &TComboBox::StaticClass(), &TDateTimePicker::StaticClass(),
         &TRadioGroup::StaticClass(),
-        &TListView::StaticClass(), &TRichEdit::StaticClass()})
+        &TListView::StaticClass(), &TRichEdit::StaticClass(),
+        &TTrackBar::StaticClass(),
+        &THeaderControl::StaticClass(), &TMediaPlayer::StaticClass(),
+        &TUpDown::StaticClass(),
+        &TProgressBar::StaticClass(),
+        &TSpinEdit::StaticClass(),
+        &TSpeedButton::StaticClass(),
+        &TRzCheckBox::StaticClass(), &TRzRadioButton::StaticClass(), &TcxCheckBox::StaticClass()})
     RegisterComponentClass(*c);
 }
 

@@ -5,6 +5,11 @@
 #include "skin/controls/SkinChecks.h"
 #include "skin/controls/SkinScrollbars.h"
 #include "skin/controls/SkinEdits.h"
+#include "skin/controls/SkinRanges.h"
+#include "skin/controls/SkinHeader.h"
+#include "skin/controls/SkinMediaPlayer.h"
+#include "skin/controls/SkinObjImage.h"
+#include "skin/controls/SkinSpeedButton.h"
 #include "skin/controls/SkinTabs.h"
 
 namespace qn {
@@ -49,6 +54,7 @@ TSkinControl* MakeControlSkinner(TSkinnerKind kind, TComponent* owner) {
     case TSkinnerKind::Button: return new TSkinButton(owner);
     case TSkinnerKind::BitButton: return new TSkinBitButton(owner);
     case TSkinnerKind::MenuButton: return new TSkinMenuButton(owner);
+    case TSkinnerKind::SpeedButton: return new TSkinSpeedButton(owner);
     case TSkinnerKind::CheckBox: return new TSkinCheckBox(owner);
     case TSkinnerKind::RadioButton: return new TSkinRadioButton(owner);
     case TSkinnerKind::GroupBox: return new TSkinGroupBox(owner);
@@ -67,6 +73,12 @@ TSkinControl* MakeControlSkinner(TSkinnerKind kind, TComponent* owner) {
     case TSkinnerKind::ComBox: return new TSkinComBox(owner);
     case TSkinnerKind::Edit: return new TSkinEdit(owner);
     case TSkinnerKind::DateTime: return new TSkinDateTime(owner);
+    case TSkinnerKind::Progress: return new TSkinProgress(owner);
+    case TSkinnerKind::TrackBar: return new TSkinTrackBar(owner);
+    case TSkinnerKind::UpDown: return new TSkinUpDown(owner);
+    case TSkinnerKind::Header: return new TSkinHeaderCtrl(owner);
+    case TSkinnerKind::MediaPlayer: return new TSkinMP(owner);
+    case TSkinnerKind::ObjImage: return new TSkinObjImage(owner);
     default:
       return nullptr;  // a kind whose skinner is not built yet: the control stays plain
   }

@@ -10,6 +10,7 @@
 #include "platform/win/WinApiLookup.h"
 #include "platform/win/WinUtil.h"
 #include "skin/controls/SkinComboList.h"
+#include "skin/controls/SkinRanges.h"
 #include "skin/controls/SkinScrollbars.h"
 #include "skin/data/SkinTypes.h"
 #include "skin/data/WinSkinData.h"
@@ -117,7 +118,17 @@ void TSkinEdit::FindSpinChild() {
     if (name == L"msctls_updown32" || name.find(L"spin") != std::wstring::npos ||
         name.find(L"updown") != std::wstring::npos) {
       spin = child;
-      // TSkinUpDown attaches here: owner the edit object, Inithwnd(spin, ...), inedit set.
+      // Arrows skinned already (by an earlier skinner of this edit) keep that skinner.
+      TComponent* owner = control ? static_cast<TComponent*>(control) : this;
+      if (TSkinUpDown::OwnedBy(owner, child) || SendMessageW(child, WM_SKINQUERY, 0, 0) == 1) return;
+      auto* arrows = new TSkinUpDown(owner);
+      arrows->inedit = true;
+      arrows->Inithwnd(child, fsd, fCanvas, skinform);
+      if (!arrows->Inited) {
+        delete arrows;
+        return;
+      }
+      updown = arrows;
       return;
     }
   }

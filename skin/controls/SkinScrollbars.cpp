@@ -11,6 +11,7 @@
 #include "platform/win/GdiObjects.h"
 #include "platform/win/PropAccess.h"
 #include "platform/win/WinUtil.h"
+#include "skin/controls/SkinHeader.h"
 #include "skin/data/SkinTypes.h"
 #include "skin/data/WinSkinData.h"
 #include "skin/draw/SkinDraw.h"
@@ -441,7 +442,13 @@ void TSkinScrollbar::InitScrollbar(TWinControl* acontrol, TSkinData* sd, TCanvas
 
 void TSkinListView::InitScrollbar(TWinControl* acontrol, TSkinData* sd, TCanvas* acanvas, TSkinControlHost* sf) {
   TSkinScrollbar::InitScrollbar(acontrol, sd, acanvas, sf);
-  // The column header (LVM_GETHEADER) gets its skinner here once header skinners exist.
+  if (!hwnd || header) return;
+  HWND column_header = reinterpret_cast<HWND>(SendMessageW(hwnd, LVM_GETHEADER, 0, 0));
+  if (!column_header) return;
+  // Owned by the list view: it goes with it.
+  auto* skinner = new TSkinHeaderCtrl(acontrol);
+  skinner->Inithwnd(column_header, sd, acanvas, sf);
+  header = skinner;
 }
 
 void TSkinScrollbar::PlaceBars() {

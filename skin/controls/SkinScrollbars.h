@@ -146,8 +146,7 @@ class TSkinScrollbar : public TSkinControl {
   HWND attached_ = nullptr;
 };
 
-// A list view: as TSkinScrollbar. Its column header stays plain until the header skinner
-// joins it.
+// A list view: as TSkinScrollbar, and its column header gets a header skinner.
 class TSkinListView : public TSkinScrollbar {
   QN_CLASS(TSkinListView)
  public:

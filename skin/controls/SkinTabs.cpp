@@ -9,6 +9,7 @@
 #include "platform/win/GdiObjects.h"
 #include "platform/win/Tabs.h"
 #include "platform/win/WinUtil.h"
+#include "skin/controls/SkinRanges.h"
 #include "skin/data/ImgUtil.h"
 #include "skin/data/SkinTypes.h"
 #include "skin/data/WinSkinData.h"
@@ -252,8 +253,17 @@ void TSkinTab::inittab() {
 bool TSkinTab::CheckUpDown() {
   if (!hwnd) return false;
   HWND arrows = FindWindowExW(hwnd, nullptr, UPDOWN_CLASSW, nullptr);
-  // The arrows keep the system's look for now: only whether they show counts.
-  return arrows && (GetWindowLongPtrW(arrows, GWL_STYLE) & WS_VISIBLE);
+  if (!arrows) return false;
+  // The arrows get a skinner of their own once (a window already skinned answers the query),
+  // side by side whatever their style says.
+  TComponent* owner = control ? static_cast<TComponent*>(control) : this;
+  if (!TSkinUpDown::OwnedBy(owner, arrows) && SendMessageW(arrows, WM_SKINQUERY, 0, 0) != 1) {
+    auto* skinner = new TSkinUpDown(owner);
+    skinner->dir = 1;
+    skinner->Inithwnd(arrows, fsd, fCanvas, skinform);
+    if (!skinner->Inited) delete skinner;
+  }
+  return (GetWindowLongPtrW(arrows, GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
 bool TSkinTab::BeforeProc(TMessage& msg) {

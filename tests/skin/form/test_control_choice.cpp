@@ -481,8 +481,7 @@ TEST_F(ControlChoiceTest, WindowClassTable) {
 // skinner is of the class the tables name.
 TEST(SkinnerFactory, EveryChosenKindMakesItsSkinnerOrIsPending) {
   using K = TSkinnerKind;
-  const std::vector<K> pending = {K::SpeedButton, K::Progress, K::TrackBar, K::UpDown,
-                                  K::Header,      K::MediaPlayer, K::ObjImage};
+  const std::vector<K> pending = {};
   for (int k = static_cast<int>(K::Button); k <= static_cast<int>(K::ObjImage); ++k) {
     const K kind = static_cast<K>(k);
     SCOPED_TRACE(SkinnerClassName(kind));
