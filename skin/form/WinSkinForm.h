@@ -179,10 +179,11 @@ class TWinSkinForm : public TComponent, public TSkinControlHost {
   void Restore();
   void Minimize();
   void RestoreMDI();
-  bool MDIChildMax();
+  bool MDIChildMax() const;
   void SendToActiveMDIChild(WPARAM command);
   // The caption button under a point in window coordinates that reacts to the mouse.
   TWinSysButton* FindSysButton(POINT p);
+  bool RedrawMenuLineButton(HDC wdc, const RECT& r, TBitmap& picture, int frame, int frames);
   // A screen point in window coordinates.
   POINT ScreenToFrame(POINT screen) const;
 
@@ -250,6 +251,7 @@ class TWinSkinForm : public TComponent, public TSkinControlHost {
  private:
   friend class TNCObject;
   friend class TWinSysButton;
+  friend class TWinSkinMenu;
 
   // Message handling (WinSkinForm.cpp). Each stage handles a message completely or lets it
   // go on to the next stage.

@@ -134,6 +134,15 @@ void TWinSkinMenu::Layout(HDC dc, const RECT& bar) {
   const bool rtl = SF->BiDiLeft();
   TScopedSelect font(dc, font_.Handle());
   int x = rtl ? bar.right - margin : bar.left + margin;
+  if (rtl && SF->MDIChildMax()) {
+    // Right to left, the bar's buttons end short of a maximised MDI child's buttons.
+    SF->UpdateButtonStates();
+    SF->PlaceButtons();
+    for (const auto& b : SF->SysBtn) {
+      TDataSkinSysButton* d = b->Definition();
+      if (d && d->Visibility == 100 && b->visible) x = std::min(x, static_cast<int>(b->bounds.left) - 5);
+    }
+  }
   for (auto& b : Buttons) {
     if (!b->visible) {
       b->bounds = RECT{};
@@ -204,7 +213,27 @@ void TWinSkinMenu::DrawMenu(HDC dc, const RECT& rc) {
     DrawCenterText(canvas, r, b->caption, 2, true);
   }
   topmenu = false;
+  DrawMdiButtons(picture.DC(), rc);
   BitBlt(dc, rc.left, rc.top, w, h, picture.DC(), 0, 0, SRCCOPY);
+}
+
+// The buttons of a maximised MDI child (minimise, restore, close) sit at the bar's far end.
+void TWinSkinMenu::DrawMdiButtons(HDC dc, const RECT& rc) {
+  if (!SF->MDIChildMax()) return;
+  SF->UpdateButtonStates();
+  SF->PlaceButtons();
+  std::shared_ptr<TSkinObjects> skin = SF->SkinObjects();
+  if (!skin) return;
+  auto lock = skin->PaintLock();
+  for (const auto& b : SF->SysBtn) {
+    TDataSkinSysButton* d = b->Definition();
+    TBitmap* picture = b->Picture();
+    if (!d || d->Visibility != 100 || !b->visible || !picture) continue;
+    RECT r = b->bounds;
+    OffsetRect(&r, -rc.left, -rc.top);
+    DrawSkinFrame(dc, r, *picture, 1, b->Frames(), true);
+  }
+  if (SF->Host() && !SF->Host()->MDIMaximised()) SF->Host()->SetMDIMax(true);
 }
 
 TMenuBtn* TWinSkinMenu::FindBtn(POINT p) {

@@ -67,6 +67,7 @@ class TWinSkinMenu {
   // Lays the buttons out over `bar`; measures captions on dc.
   void Layout(HDC dc, const RECT& bar);
   int StartMargin(int bar_width) const;
+  void DrawMdiButtons(HDC dc, const RECT& rc);
   TWinSkinForm* SF;
   TFont font_;
 };
