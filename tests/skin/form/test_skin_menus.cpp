@@ -436,6 +436,59 @@ TEST_F(MenuTest, ArrowsAndTheMouseMoveTheOpenPopupAlongTheBarAndEscapeClosesIt) 
   EXPECT_EQ(log.Total(), 0);  // moving and closing run nothing
 }
 
+// An accelerator typed in a secondary window that has no use for it reaches the main window:
+// with Alt alone held, the main window's bar opens the entry it names. With Ctrl as well it is
+// nobody's.
+TEST_F(MenuTest, AnAcceleratorUnusedByASecondaryWindowOpensTheMainWindowsBarEntry) {
+  TTestForm* main = nullptr;
+  TWinSkinForm* msf = MenuForm(main);
+  TTestForm* second = MakeForm(200, 100, TFormBorderStyle::bsSizeable, kAllBoxes, L"副窗", 440, 80);
+  auto* edit = new TEdit(second);
+  edit->SetParent(second);
+  edit->SetBounds(8, 8, 120, 24);
+  TWinSkinForm* ssf = Attach(second);
+  Activate(second->Handle(), ssf);
+  ::SetFocus(edit->Handle());
+  Application->SetMainForm(main);
+  BYTE keys[256] = {}, saved[256] = {};
+  ASSERT_TRUE(GetKeyboardState(saved));
+  struct Row {
+    const char* what;
+    BYTE ctrl;
+    bool opens;
+  } rows[] = {{"Alt alone", 0, true}, {"Ctrl+Alt", 0x80, false}};
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    memcpy(keys, saved, sizeof keys);
+    keys[VK_MENU] = 0x80;
+    keys[VK_CONTROL] = r.ctrl;
+    ASSERT_TRUE(SetKeyboardState(keys));
+    bool opened = false;
+    TScript script;
+    script.steps = {[&] {
+      if (!PopupShowing(Sub(msf, 1))) return false;
+      opened = true;
+      PostMessageW(main->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+      return true;
+    }};
+    if (r.opens) {
+      RunScript(script, [&] { PostMessageW(edit->Handle(), WM_SYSCHAR, 'e', 1 << 29); });
+    } else {
+      PostMessageW(edit->Handle(), WM_SYSCHAR, 'e', 1 << 29);
+      Pump([] { return false; }, 300);
+      opened = !OpenPopups().empty();
+      for (HWND p : OpenPopups()) PostMessageW(p, WM_KEYDOWN, VK_ESCAPE, 0);
+    }
+    EXPECT_EQ(opened, r.opens);
+    SetKeyboardState(saved);
+  }
+  Application->SetMainForm(nullptr);
+  ssf->UnSubclass();
+  delete ssf;
+  msf->UnSubclass();
+  delete msf;
+}
+
 // ---- A form's own menu object ----
 
 struct TClicks {
