@@ -62,6 +62,26 @@ void TWinSkinForm::InitControls(TWinControl* form) {
     if (SendMessageW(c->Handle(), WM_SKINQUERY, 0, 0) == 1) continue;
     AddComp(c, form);
   }
+  AddBareChildren(form);
+}
+
+// Windows the program made itself (CreateWindowEx) inside the form or one of the library's own
+// containers have no control object: they are chosen by their window class, as in a dialog.
+// A wrapped system control's inner windows are left to that control's skinner.
+void TWinSkinForm::AddBareChildren(TWinControl* container) {
+  if (!container->HandleAllocated()) return;
+  std::vector<HWND> children;  // taken first: skinning a child may add overlay windows
+  for (HWND c = GetWindow(container->Handle(), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) children.push_back(c);
+  for (HWND c : children) {
+    if (!IsWindow(c)) continue;
+    TWinControl* control = ControlOfWindow(c);
+    if (!control) {
+      AddControlh(c);
+    } else if (control->Tag() != fsd->DisableTag() &&
+               (control->InheritsFrom("TCustomControl") || control->InheritsFrom("TCustomForm"))) {
+      AddBareChildren(control);
+    }
+  }
 }
 
 void TWinSkinForm::WalkOwnedControls(TWinControl* container) {

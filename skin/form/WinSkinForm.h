@@ -302,6 +302,7 @@ class TWinSkinForm : public TComponent, public TSkinControlHost {
   // Carries out what control discovery chose for a control (FormControls.cpp).
   void ApplyChoice(const TSkinnerChoice& choice, TControl* control, TWinControl* wform);
   void WalkOwnedControls(TWinControl* container);
+  void AddBareChildren(TWinControl* container);
   // The caption buttons of a skin's definitions, for this window.
   std::vector<std::unique_ptr<TWinSysButton>> MakeSysButtons(TSkinObjects& objects);
   bool EvalVisibility(int code, int action, bool second) const;
