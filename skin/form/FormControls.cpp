@@ -9,6 +9,7 @@
 
 #include "platform/win/PropAccess.h"
 #include "platform/win/WinUtil.h"
+#include "skin/controls/SkinButtons.h"
 #include "skin/controls/SkinScrollbars.h"
 #include "skin/controls/WinSubClass.h"
 #include "skin/data/WinSkinData.h"
@@ -150,11 +151,13 @@ namespace {
 // Makes and attaches a skinner of that kind; false when none exists of that kind or it could
 // not be attached (it is then freed again).
 bool AttachSkinner(TWinSkinForm* form, TSkinnerKind kind, TSkinnerInit init, int variant, TControl* control,
-                   HWND wnd, TSkinData* data, TCanvas* canvas) {
+                   HWND wnd, TSkinData* data, TCanvas* canvas, const char* pic_field = nullptr) {
   TComponent* owner = init == TSkinnerInit::Hwnd && !control ? static_cast<TComponent*>(form) : control;
   TSkinControl* skinner = MakeControlSkinner(kind, owner);
   if (!skinner) return false;
   skinner->kind = variant;
+  // A picture button of another family draws its own picture property instead of a glyph strip.
+  if (auto* button = dynamic_cast<TSkinBitButton*>(skinner); button && pic_field) button->PicField = Utf8ToWide(pic_field);
   try {
     switch (init) {
       case TSkinnerInit::Init0:
@@ -214,7 +217,7 @@ void TWinSkinForm::ApplyChoice(const TSkinnerChoice& choice, TControl* control, 
   }
   if (choice.kind != TSkinnerKind::None) {
     AttachSkinner(this, choice.kind, choice.init, choice.variant, control, windowed ? windowed->Handle() : nullptr,
-                  fsd, &fcanvas2);
+                  fsd, &fcanvas2, choice.pic_field);
   }
   if (!windowed) return;
   switch (choice.walk) {
