@@ -308,6 +308,9 @@ SIZE TMenuItemPainter::Measure(HDC dc, const TMenuItemLook& item) {
     SkinDrawText(dc, item.shortcut, s, DT_CALCRECT | DT_SINGLELINE);
     width += (s.right - s.left) + 16;
   }
+  // No wider than the screen, with the room the menu adds (check-mark column, borders): a
+  // caption longer than that ends in an ellipsis.
+  width = std::min(width, std::max(LeftMargin() + 26, GetSystemMetrics(SM_CXSCREEN) - 64));
   int glyph = item.images && !item.images->Empty() ? item.images->Height() : 16;
   if (item.list) glyph = std::max(glyph, item.list->Height());
   const int height = std::max(int(t.bottom - t.top) + 4, glyph + 2);
@@ -455,14 +458,22 @@ void TMenuItemPainter::DrawContent(HDC dc, const RECT& r, const TMenuItemLook& i
   const int old_mode = SetBkMode(dc, TRANSPARENT);
   const COLORREF old_color = SetTextColor(dc, text);
   RECT t{box.right + 3, r.top, r.right - 1, r.bottom};
+  int shortcut_w = 0;
+  if (!item.shortcut.empty()) {
+    RECT sw{0, 0, 0, 0};
+    SkinDrawText(dc, item.shortcut, sw, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    shortcut_w = sw.right - sw.left;
+    // A caption too long for the item gives way to its shortcut, ending in an ellipsis.
+    t.right = std::max(static_cast<int>(t.left), static_cast<int>(r.right) - 11 - shortcut_w - 16);
+  }
   RECT m = t;
   SkinDrawText(dc, item.caption, m, DT_CALCRECT | DT_SINGLELINE | DT_EXPANDTABS);
   const int th = m.bottom - m.top;
   t.top = r.top + (h - th) / 2;
   t.bottom = t.top + th;
-  SkinDrawText(dc, item.caption, t, DT_SINGLELINE | DT_EXPANDTABS);
+  SkinDrawText(dc, item.caption, t, DT_SINGLELINE | DT_EXPANDTABS | DT_END_ELLIPSIS);
   if (!item.shortcut.empty()) {
-    RECT s{m.right, t.top, r.right - 11, t.bottom};
+    RECT s{std::min(static_cast<int>(m.right), static_cast<int>(r.right) - 11 - shortcut_w), t.top, r.right - 11, t.bottom};
     if (s.right > s.left) SkinDrawText(dc, item.shortcut, s, DT_SINGLELINE | DT_RIGHT | DT_NOPREFIX);
   }
   SetTextColor(dc, old_color);
