@@ -475,10 +475,11 @@ bool TWinSkinForm::OnMeasureItem(TMessage& m) {
   if (!entry) return false;
   TMenuItemLook look;
   if (!LookOf(*entry, 0, look)) return false;
-  TWindowDC dc(Hwnd);
-  if (!dc.Get()) return false;
+  // Measured on a memory DC of the screen's format: no window DC is taken for each item.
+  if (menu_scratch_.Empty()) menu_scratch_.SetSize(1, 1);
+  if (!menu_scratch_.DC()) return false;
   TMenuItemPainter painter(*skin_, MenuFont());
-  const SIZE size = painter.Measure(dc.Get(), look);
+  const SIZE size = painter.Measure(menu_scratch_.DC(), look);
   mis->itemWidth = static_cast<UINT>(size.cx);
   mis->itemHeight = static_cast<UINT>(size.cy);
   m.Result = TRUE;
@@ -508,7 +509,7 @@ bool TWinSkinForm::OnDrawItem(TMessage& m) {
     const RECT wr = HwndWindowRect(popup);
     origin = POINT{client.x - wr.left, client.y - wr.top};
   }
-  TMenuItemPainter painter(*skin_, MenuFont());
+  TMenuItemPainter painter(*skin_, MenuFont(), &menu_scratch_);
   painter.Draw(dis->hDC, dis->rcItem, look, (dis->itemState & ODS_SELECTED) != 0, background, origin);
   m.Result = TRUE;
   return true;

@@ -420,6 +420,7 @@ class TWinSkinForm : public TComponent, public TSkinControlHost {
   HICON icon_from_ = nullptr;  // the window icon IconBmp was drawn from
   bool icon_drawn_ = false;
   TBitmap CaptionBuf;         // the title bar, composed off screen
+  TBitmap menu_scratch_{0, 0, TPixelFormat::pfDevice};  // menu items measured and composed here
   TBitmap TitleBack;          // the title bar without its caption buttons
   int fwidth = 0, fheight = 0;
   int crwidth = 0, crheight = 0;

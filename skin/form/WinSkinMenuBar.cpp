@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <optional>
 
 #include "platform/win/ImgList.h"
 #include "platform/win/WinUtil.h"
@@ -321,9 +322,16 @@ void TMenuItemPainter::Draw(HDC dc, const RECT& r, const TMenuItemLook& item, bo
                             POINT bg_origin) {
   const int w = r.right - r.left, h = r.bottom - r.top;
   if (w <= 0 || h <= 0) return;
-  TBitmap buffer(w, h, TPixelFormat::pfDevice);
-  if (buffer.Empty()) return;
-  HDC buf = buffer.DC();
+  std::optional<TBitmap> own;
+  TBitmap* buffer = scratch_;
+  if (buffer) {
+    if (buffer->Width() < w || buffer->Height() < h)
+      buffer->SetSize(std::max(w, buffer->Width()), std::max(h, buffer->Height()));
+  } else {
+    buffer = &own.emplace(w, h, TPixelFormat::pfDevice);
+  }
+  if (buffer->Empty()) return;
+  HDC buf = buffer->DC();
   const RECT all{0, 0, w, h};
   auto lock = skin_.PaintLock();
   TDataSkinObject* mi = skin_.MenuItem.get();
