@@ -246,8 +246,23 @@ void TWinSkinForm::ApplyChoice(const TSkinnerChoice& choice, TControl* control, 
   (void)wform;
 }
 
-void TWinSkinForm::ReplaceScrollSkinner(HWND wnd) {
-  if (!wnd || !fsd) return;
+void TWinSkinForm::ReskinRecreated() {
+  if (!fsd) return;
+  // A skinner outlives its control's window only until the next purge; a control that has a
+  // window again gets a skinner for it.
+  std::vector<TControl*> again;
+  for (TObject* listed : Controllist) {
+    auto* skinner = dynamic_cast<TSkinControl*>(listed);
+    if (!skinner || skinner->skinstate != kSkinWindowGone || !skinner->control) continue;
+    if (skinner->control->HandleAllocated()) again.push_back(skinner->control);
+  }
+  if (again.empty()) return;
+  PurgeControls();
+  for (TControl* control : again) AddComp(control, FForm);
+}
+
+bool TWinSkinForm::ReplaceScrollSkinner(HWND wnd) {
+  if (!wnd || !fsd) return false;
   for (auto it = Controllist.rbegin(); it != Controllist.rend(); ++it) {
     auto* old = dynamic_cast<TSkinScrollbar*>(*it);
     if (!old || (old->hwnd != wnd && old->AttachedWindow() != wnd)) continue;
@@ -258,8 +273,9 @@ void TWinSkinForm::ReplaceScrollSkinner(HWND wnd) {
     delete old;
     if (control && control->HandleAllocated())
       AttachSkinner(this, kind, TSkinnerInit::Scrollbar, variant, control, control->Handle(), fsd, &fcanvas2);
-    return;
+    return true;
   }
+  return false;
 }
 
 void TWinSkinForm::InitHwndControls(HWND parent) {

@@ -146,8 +146,10 @@ class TWinSkinForm : public TComponent, public TSkinControlHost {
   // The listed skinners whose controls' windows were destroyed are freed.
   void PurgeControls();
   // The scroll-bar skinner of the window (WM_SKINRECREATED) makes way for a new one of its
-  // kind on its control's current window.
-  void ReplaceScrollSkinner(HWND wnd);
+  // kind on its control's current window; false when the window had none.
+  bool ReplaceScrollSkinner(HWND wnd);
+  // Controls whose windows were made anew get skinners for their new windows.
+  void ReskinRecreated();
   // What the control skinners reach the form through.
   bool AddControlList(TObject* skinner) override;
   void DeleteControl(TObject* skinner) override;
