@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Starts the skin gallery on a private Xvfb, saves a picture of its window as PNG and closes it.
-# Usage: gallery-shot.sh OUT.png [--skin NAME] [--tab N]   (NAME: a package in skins/, e.g. ink)
+# Usage: gallery-shot.sh OUT.png [--skin NAME] [--tab N] [--menu C]   (NAME: a package in skins/,
+# e.g. ink; C: the underlined letter of a menu-bar entry to show open, e.g. e for Edit)
 set -euo pipefail
 top=$(dirname "$(dirname "$(realpath "$0")")")
 cd "$top"

@@ -1,6 +1,7 @@
 #include "platform/win/DBGrids.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "platform/data/ADODB.h"
 #include "platform/win/WinUtil.h"
@@ -124,8 +125,42 @@ void TCustomGrid::PostLayout() {
 }
 
 void TCustomGrid::SetCurrent(int row) {
+  const int old_top = top_, old_current = current_;
   current_ = row_count_ == 0 ? -1 : std::clamp(row, 0, row_count_ - 1);
-  LayoutChanged();
+  KeepCurrentVisible();
+  UpdateScrollBars();
+  InvalidateMove(old_top, old_current);
+}
+
+void TCustomGrid::InvalidateMove(int old_top, int old_current) {
+  if (!HandleAllocated()) return;
+  const RECT client = ClientRect();
+  const RECT data{0, RowTop(fixed_rows_ + top_), client.right, client.bottom};
+  const int pitch = row_height_ + LineWidth(true);
+  const int shift = (old_top - top_) * pitch;
+  if (shift == 0) {
+    if (old_current != current_) {
+      InvalidateRow(old_current);
+      InvalidateRow(current_);
+    }
+    return;
+  }
+  // Pixels still to be painted would be scrolled as if they were right: a paint in hand, or a
+  // move of more than the view, repaints every data row instead.
+  if (GetUpdateRect(handle_, nullptr, FALSE) || std::abs(shift) >= data.bottom - data.top) {
+    InvalidateRect(handle_, &data, FALSE);
+    return;
+  }
+  ScrollWindowEx(handle_, 0, shift, &data, &data, nullptr, nullptr, SW_INVALIDATE);
+  InvalidateRow(old_current);
+  InvalidateRow(current_);
+}
+
+void TCustomGrid::InvalidateRow(int data_row) {
+  if (data_row < top_ || data_row >= row_count_) return;
+  const int top = RowTop(fixed_rows_ + data_row);
+  const RECT row{0, top, ClientRect().right, top + row_height_ + LineWidth(true)};
+  InvalidateRect(handle_, &row, FALSE);
 }
 
 int TCustomGrid::FixedWidth() const {
@@ -320,8 +355,16 @@ void TCustomGrid::Paint() {
     for (int c = fixed_cols_; c < ColCount(); ++c) paint_cell(c, row);
     for (int c = 0; c < fixed_cols_; ++c) paint_cell(c, row);
   };
-  for (int r = 0; r < fixed_rows_; ++r) paint_row(r);
-  for (int r = fixed_rows_ + top_; r < fixed_rows_ + row_count_ && RowTop(r) < client.bottom; ++r) paint_row(r);
+  // Rows outside the part being painted are skipped: a scroll paints only the rows it uncovers.
+  auto shows = [&](int row) {
+    const int top = RowTop(row);
+    const RECT band{0, top, client.right, top + (row < fixed_rows_ ? fixed_row_height_ : row_height_) + LineWidth(true)};
+    return RectVisible(dc, &band) != FALSE;
+  };
+  for (int r = 0; r < fixed_rows_; ++r)
+    if (shows(r)) paint_row(r);
+  for (int r = fixed_rows_ + top_; r < fixed_rows_ + row_count_ && RowTop(r) < client.bottom; ++r)
+    if (shows(r)) paint_row(r);
   RestoreDC(dc, saved);
 }
 

@@ -79,7 +79,9 @@ class TCustomGrid : public TCustomControl {
   void DeferLayout();
   // Asks for the scroll bars to be brought up to date once the messages waiting are handled.
   void PostLayout();
-  // Makes row current and scrolls it into view.
+  // Makes row current and scrolls it into view. Only what the move changes is repainted:
+  // rows still in view are scrolled on screen, and the rows that come into view and the old and
+  // new current rows are painted.
   void SetCurrent(int row);
 
   // Fills a rectangle and draws text in it without making any GDI object.
@@ -93,6 +95,8 @@ class TCustomGrid : public TCustomControl {
   int RowTop(int row) const;   // client y of a row's top edge; data rows relative to TopRow
   int LineWidth(bool row) const { return row ? (row_lines_ ? 1 : 0) : (col_lines_ ? 1 : 0); }
   void KeepCurrentVisible();
+  void InvalidateMove(int old_top, int old_current);
+  void InvalidateRow(int data_row);
   void UpdateScrollBars();
   void SetBar(int bar, const SCROLLINFO& info);
   void DoKeyDown(TMessage& msg);

@@ -390,10 +390,18 @@ void TCustomForm::Paint() {
   Canvas().FillRect(r);
 }
 
+namespace {
+bool OfferToControls(TWinControl* container, UINT msg, WPARAM wparam, LPARAM lparam);
+}  // namespace
+
 bool TCustomForm::HandleMessage(TMessage& m) {
   switch (m.Msg) {
     case WM_CLOSE:
       Close();
+      return true;
+    case CM_DIALOGCHAR:
+      // An accelerator key: the control whose caption underlines it.
+      m.Result = OfferToControls(this, CM_DIALOGCHAR, m.WParam, m.LParam) ? 1 : 0;
       return true;
     case CM_RELEASE:
       Free();
@@ -603,7 +611,12 @@ bool TApplication::IsDialogKey(MSG& msg) {
   TWinControl* c = nullptr;
   TWinControl* form = FocusedForm(focus, &c);
   if (!form) return false;
-  if (accelerator) return OfferToControls(form, CM_DIALOGCHAR, msg.wParam, msg.lParam);
+  // The form first: whoever hooks it (a skinned menu bar) sees the key before its controls do.
+  if (accelerator) {
+    if (dynamic_cast<TCustomForm*>(form) && form->HandleAllocated())
+      return SendMessageW(form->Handle(), CM_DIALOGCHAR, msg.wParam, msg.lParam) == 1;
+    return OfferToControls(form, CM_DIALOGCHAR, msg.wParam, msg.lParam);
+  }
   if (msg.wParam != VK_TAB) return OfferToControls(form, CM_DIALOGKEY, msg.wParam, msg.lParam);
   form->SelectNext(c, GetKeyState(VK_SHIFT) >= 0, true);
   return true;

@@ -13,8 +13,9 @@
 
 namespace qn {
 
-QN_CLASS_IMPL(TSkinCheckBox, TSkinControl)
-QN_CLASS_IMPL(TSkinRadioButton, TSkinControl)
+QN_CLASS_IMPL(TSkinCheckButton, TSkinControl)
+QN_CLASS_IMPL(TSkinCheckBox, TSkinCheckButton)
+QN_CLASS_IMPL(TSkinRadioButton, TSkinCheckButton)
 
 namespace {
 
@@ -174,24 +175,23 @@ int ExistingCell(int cell, int cells) {
   return 1;
 }
 
-// ---- TSkinCheckBox ----
+// ---- Both kinds ----
 
-void TSkinCheckBox::Init(TSkinControlHost* sf, TSkinData* sd, TCanvas* acanvas, bool acolor) {
+void TSkinCheckButton::Init(TSkinControlHost* sf, TSkinData* sd, TCanvas* acanvas, bool acolor) {
   if (Inited) return;
   TSkinControl::Init(sf, sd, acanvas, acolor);
-  checkstate = 0;
   kind = 0;
   if (!control) return;
-  ChooseKind(*this, false);
+  ChooseKind(*this, radio_);
   trans = control->Tag() == kSeeThroughTag || (sd && Has(sd->Options(), xoTransparent));
 }
 
-bool TSkinCheckBox::BeforeProc(TMessage& msg) {
+bool TSkinCheckButton::BeforeProc(TMessage& msg) {
   const bool pass = TSkinControl::BeforeProc(msg);
   switch (msg.Msg) {
     case WM_PAINT:
     case WM_PRINT:
-      return TakePaint(*this, msg, false, pass);
+      return TakePaint(*this, msg, radio_, pass);
     case WM_ERASEBKGND:
       if (!trans || !pass) return pass;
       WMEraseBkgnd(msg);
@@ -201,28 +201,44 @@ bool TSkinCheckBox::BeforeProc(TMessage& msg) {
   }
 }
 
-void TSkinCheckBox::AfterProc(TMessage& msg) {
-  if (msg.Msg == BM_SETCHECK) checkstate = static_cast<int>(std::min<WPARAM>(msg.WParam, BST_INDETERMINATE)) + 1;
+void TSkinCheckButton::AfterProc(TMessage& msg) {
   if (DrawsItself(msg.Msg)) Redraw();
   else TSkinControl::AfterProc(msg);
 }
 
-bool TSkinCheckBox::PaintsWholeControl() const { return kind == 1 && !trans && HasPicture(*this, false); }
+bool TSkinCheckButton::PaintsWholeControl() const { return kind == 1 && !trans && HasPicture(*this, radio_); }
 
-void TSkinCheckBox::SkinChange() {
-  ChooseKind(*this, false);
+void TSkinCheckButton::SkinChange() {
+  ChooseKind(*this, radio_);
   TSkinControl::SkinChange();
 }
 
-void TSkinCheckBox::DrawControl(HDC dc, const RECT& rc) {
+void TSkinCheckButton::DrawControl(HDC dc, const RECT& rc) {
   auto skin = Skin();
-  const TCheckPicture picture = PictureOf(skin.get(), false);
+  const TCheckPicture picture = PictureOf(skin.get(), radio_);
   if (!picture.image) {
-    // Nothing to paint with: the box paints itself from its next paint on.
+    // Nothing to paint with: the control paints itself from its next paint on.
     if (kind == 1 && !trans) FillFace(dc, rc);
     if (std::exchange(kind, 0) == 1 && hwnd) InvalidateRect(hwnd, nullptr, TRUE);
     return;
   }
+  PaintCheck(*this, dc, rc, picture, StateCell(picture.cells), radio_, trans);
+}
+
+// ---- TSkinCheckBox ----
+
+void TSkinCheckBox::Init(TSkinControlHost* sf, TSkinData* sd, TCanvas* acanvas, bool acolor) {
+  if (Inited) return;
+  checkstate = 0;
+  TSkinCheckButton::Init(sf, sd, acanvas, acolor);
+}
+
+void TSkinCheckBox::AfterProc(TMessage& msg) {
+  if (msg.Msg == BM_SETCHECK) checkstate = static_cast<int>(std::min<WPARAM>(msg.WParam, BST_INDETERMINATE)) + 1;
+  TSkinCheckButton::AfterProc(msg);
+}
+
+int TSkinCheckBox::StateCell(int cells) {
   const LRESULT got = SendMessageW(hwnd, BM_GETSTATE, 0, 0);
   int cell = (got & BST_CHECKED) ? 2 : 1;
   if (control) {
@@ -239,60 +255,16 @@ void TSkinCheckBox::DrawControl(HDC dc, const RECT& rc) {
     if (Declares(control, "DataBinding")) cell = 1;
   }
   const bool disabled = (GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_DISABLED) != 0;
-  cell = CheckBoxCell(cell, disabled, (got & BST_INDETERMINATE) != 0, picture.cells);
-  PaintCheck(*this, dc, rc, picture, cell, false, trans);
+  return CheckBoxCell(cell, disabled, (got & BST_INDETERMINATE) != 0, cells);
 }
 
 // ---- TSkinRadioButton ----
 
-void TSkinRadioButton::Init(TSkinControlHost* sf, TSkinData* sd, TCanvas* acanvas, bool acolor) {
-  if (Inited) return;
-  TSkinControl::Init(sf, sd, acanvas, acolor);
-  kind = 0;
-  if (!control) return;
-  ChooseKind(*this, true);
-  trans = control->Tag() == kSeeThroughTag || (sd && Has(sd->Options(), xoTransparent));
-}
-
-bool TSkinRadioButton::BeforeProc(TMessage& msg) {
-  const bool pass = TSkinControl::BeforeProc(msg);
-  switch (msg.Msg) {
-    case WM_PAINT:
-    case WM_PRINT:
-      return TakePaint(*this, msg, true, pass);
-    case WM_ERASEBKGND:
-      if (!trans || !pass) return pass;
-      WMEraseBkgnd(msg);
-      return false;
-    default:
-      return pass;
-  }
-}
-
-void TSkinRadioButton::AfterProc(TMessage& msg) {
-  if (DrawsItself(msg.Msg)) Redraw();
-  else TSkinControl::AfterProc(msg);
-}
-
-bool TSkinRadioButton::PaintsWholeControl() const { return kind == 1 && !trans && HasPicture(*this, true); }
-
-void TSkinRadioButton::SkinChange() {
-  ChooseKind(*this, true);
-  TSkinControl::SkinChange();
-}
-
-void TSkinRadioButton::DrawControl(HDC dc, const RECT& rc) {
-  auto skin = Skin();
-  const TCheckPicture picture = PictureOf(skin.get(), true);
-  if (!picture.image) {
-    if (kind == 1 && !trans) FillFace(dc, rc);
-    if (std::exchange(kind, 0) == 1 && hwnd) InvalidateRect(hwnd, nullptr, TRUE);
-    return;
-  }
+int TSkinRadioButton::StateCell(int cells) {
   bool checked = (SendMessageW(hwnd, BM_GETCHECK, 0, 0) & BST_CHECKED) != 0;
   if (control && Declares(control, "Checked")) checked = PropEnumIs(control, "Checked", "true");
   const bool disabled = (GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_DISABLED) != 0;
-  PaintCheck(*this, dc, rc, picture, RadioButtonCell(checked, disabled, picture.cells), true, trans);
+  return RadioButtonCell(checked, disabled, cells);
 }
 
 }  // namespace qn

@@ -21,40 +21,56 @@ int RadioButtonCell(bool checked, bool disabled, int cells);
 // falls back to the enabled one, anything else it lacks to the first.
 int ExistingCell(int cell, int cells);
 
-class TSkinCheckBox : public TSkinControl {
-  QN_CLASS(TSkinCheckBox)
+// What check boxes and radio buttons share: the choice between painting the whole control and
+// overlaying the picture, the see-through background, and the paint of the picture with the
+// caption. A kind differs in its image and in the cell its state shows.
+class TSkinCheckButton : public TSkinControl {
+  QN_CLASS(TSkinCheckButton)
  public:
-  explicit TSkinCheckBox(TComponent* owner) : TSkinControl(owner) {}
-
-  // Attached to a control object, the skinner paints the whole box when the skin has a check
+  // Attached to a control object, the skinner paints the whole control when the skin has the
   // picture (kind 1); otherwise, and on a bare window, it overlays the picture (kind 0).
   void Init(TSkinControlHost* sf, TSkinData* sd, TCanvas* acanvas, bool acolor) override;
   bool BeforeProc(TMessage& msg) override;
   void AfterProc(TMessage& msg) override;
   void DrawControl(HDC dc, const RECT& rc) override;
   bool PaintsWholeControl() const override;
-  // A new skin decides again whether the box is painted whole.
+  // A new skin decides again whether the control is painted whole.
   void SkinChange() override;
+
+  bool trans = false;  // see-through: the parent's picture behind the control
+
+ protected:
+  TSkinCheckButton(TComponent* owner, bool radio) : TSkinControl(owner), radio_(radio) {}
+  // The cell of an image of `cells` cells that the control's state shows.
+  virtual int StateCell(int cells) = 0;
+
+ private:
+  const bool radio_;
+};
+
+class TSkinCheckBox : public TSkinCheckButton {
+  QN_CLASS(TSkinCheckBox)
+ public:
+  explicit TSkinCheckBox(TComponent* owner) : TSkinCheckButton(owner, false) {}
+
+  void Init(TSkinControlHost* sf, TSkinData* sd, TCanvas* acanvas, bool acolor) override;
+  void AfterProc(TMessage& msg) override;
 
   // The last check state the window was given, plus 1: 1 unchecked, 2 checked, 3
   // indeterminate; 0 before any. Read for data-bound boxes, whose own state may lag.
   int checkstate = 0;
-  bool trans = false;  // see-through: the parent's picture behind the box
+
+ protected:
+  int StateCell(int cells) override;
 };
 
-class TSkinRadioButton : public TSkinControl {
+class TSkinRadioButton : public TSkinCheckButton {
   QN_CLASS(TSkinRadioButton)
  public:
-  explicit TSkinRadioButton(TComponent* owner) : TSkinControl(owner) {}
+  explicit TSkinRadioButton(TComponent* owner) : TSkinCheckButton(owner, true) {}
 
-  void Init(TSkinControlHost* sf, TSkinData* sd, TCanvas* acanvas, bool acolor) override;
-  bool BeforeProc(TMessage& msg) override;
-  void AfterProc(TMessage& msg) override;
-  void DrawControl(HDC dc, const RECT& rc) override;
-  bool PaintsWholeControl() const override;
-  void SkinChange() override;
-
-  bool trans = false;
+ protected:
+  int StateCell(int cells) override;
 };
 
 }  // namespace qn

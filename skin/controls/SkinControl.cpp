@@ -261,6 +261,12 @@ void TSkinControl::AfterProc(TMessage& msg) {
     case WM_SKINENABLE:
       skinned = static_cast<int32_t>(static_cast<uint32_t>(msg.WParam)) > 0;
       return;
+    case CM_RECREATEWND:
+      // The control's window is about to be made anew, and this skinner goes with the old one:
+      // the form skinner is asked to skin the new window once it exists.
+      if (control && skinform && skinform->FormWindow())
+        PostMessageW(skinform->FormWindow(), WM_SKINRECREATED, reinterpret_cast<WPARAM>(hwnd), 0);
+      return;
     default:
       return;
   }

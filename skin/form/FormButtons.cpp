@@ -7,6 +7,7 @@
 #include "platform/win/WinUtil.h"
 #include "skin/data/WinSkinData.h"
 #include "skin/form/WinSkinForm.h"
+#include "skin/form/WinSkinMenuBar.h"
 
 namespace qn {
 
@@ -137,7 +138,7 @@ bool TWinSkinForm::EvalVisibility(int code, int action, bool second) const {
     case 7: return !max;
     case 9: return !min;
     case 10: return second ? help : help && !min && !max;
-    case 100: return false;  // a maximised MDI child's buttons live in the skinned menu bar
+    case 100: return menu != nullptr && MDIChildMax();  // drawn in the skinned menu bar
     case 200: return !ismessagebox && FormBorder == TSkinFormBorder::sbsDialog;
     default: break;
   }
@@ -221,6 +222,7 @@ void TWinSkinForm::RedrawButton(TWinSysButton& b) {
   TWindowDC wdc(Hwnd, true);
   if (!wdc.Get() || w <= 0 || h <= 0) return;
   auto lock = skin_->PaintLock();
+  if (d->Visibility == 100 && menu && RedrawMenuLineButton(wdc.Get(), r, *picture, frame, frames)) return;
   const bool composed = !TitleBack.Empty() && TitleBack.Width() == CaptionBuf.Width() &&
                         TitleBack.Height() == CaptionBuf.Height() && r.left >= 0 && r.top >= 0 &&
                         r.right <= CaptionBuf.Width() && r.bottom <= CaptionBuf.Height();
@@ -233,6 +235,20 @@ void TWinSkinForm::RedrawButton(TWinSysButton& b) {
   BitBlt(buf, r.left, r.top, w, h, TitleBack.DC(), r.left, r.top, SRCCOPY);
   DrawSkinFrame(buf, r, *picture, frame, frames, true);
   BitBlt(wdc.Get(), r.left, r.top, w, h, buf, r.left, r.top, SRCCOPY);
+}
+
+// A button in the menu line (a maximised MDI child's), over the menu bar's own background.
+bool TWinSkinForm::RedrawMenuLineButton(HDC wdc, const RECT& r, TBitmap& picture, int frame, int frames) {
+  TBitmap& back = menu->bkmap;
+  const RECT& bar = menu->Bar;
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  if (back.Empty() || r.left < bar.left || r.top < bar.top || r.right > bar.right || r.bottom > bar.bottom) return false;
+  TBitmap buf(w, h, TPixelFormat::pfDevice);
+  if (buf.Empty()) return false;
+  BitBlt(buf.DC(), 0, 0, w, h, back.DC(), r.left - bar.left, r.top - bar.top, SRCCOPY);
+  DrawSkinFrame(buf.DC(), RECT{0, 0, w, h}, picture, frame, frames, true);
+  BitBlt(wdc, r.left, r.top, w, h, buf.DC(), 0, 0, SRCCOPY);
+  return true;
 }
 
 // ---- The window icon ----
@@ -469,7 +485,7 @@ void TWinSkinForm::Minimize() {
   PostMessageW(Hwnd, WM_SYSCOMMAND, SC_MINIMIZE, 0);
 }
 
-bool TWinSkinForm::MDIChildMax() {
+bool TWinSkinForm::MDIChildMax() const {
   if (FormStyle != TSkinFormStyle::sfsMDIform || !ClientHwnd) return false;
   BOOL maximised = FALSE;
   HWND child = reinterpret_cast<HWND>(SendMessageW(ClientHwnd, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&maximised)));

@@ -9,6 +9,7 @@
 
 #include "platform/win/PropAccess.h"
 #include "platform/win/WinUtil.h"
+#include "skin/controls/SkinButtons.h"
 #include "skin/controls/SkinScrollbars.h"
 #include "skin/controls/WinSubClass.h"
 #include "skin/data/WinSkinData.h"
@@ -61,6 +62,26 @@ void TWinSkinForm::InitControls(TWinControl* form) {
     if (!c->HandleAllocated() || c->Tag() == fsd->DisableTag()) continue;
     if (SendMessageW(c->Handle(), WM_SKINQUERY, 0, 0) == 1) continue;
     AddComp(c, form);
+  }
+  AddBareChildren(form);
+}
+
+// Windows the program made itself (CreateWindowEx) inside the form or one of the library's own
+// containers have no control object: they are chosen by their window class, as in a dialog.
+// A wrapped system control's inner windows are left to that control's skinner.
+void TWinSkinForm::AddBareChildren(TWinControl* container) {
+  if (!container->HandleAllocated()) return;
+  std::vector<HWND> children;  // taken first: skinning a child may add overlay windows
+  for (HWND c = GetWindow(container->Handle(), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) children.push_back(c);
+  for (HWND c : children) {
+    if (!IsWindow(c)) continue;
+    TWinControl* control = ControlOfWindow(c);
+    if (!control) {
+      AddControlh(c);
+    } else if (control->Tag() != fsd->DisableTag() &&
+               (control->InheritsFrom("TCustomControl") || control->InheritsFrom("TCustomForm"))) {
+      AddBareChildren(control);
+    }
   }
 }
 
@@ -130,11 +151,13 @@ namespace {
 // Makes and attaches a skinner of that kind; false when none exists of that kind or it could
 // not be attached (it is then freed again).
 bool AttachSkinner(TWinSkinForm* form, TSkinnerKind kind, TSkinnerInit init, int variant, TControl* control,
-                   HWND wnd, TSkinData* data, TCanvas* canvas) {
+                   HWND wnd, TSkinData* data, TCanvas* canvas, const char* pic_field = nullptr) {
   TComponent* owner = init == TSkinnerInit::Hwnd && !control ? static_cast<TComponent*>(form) : control;
   TSkinControl* skinner = MakeControlSkinner(kind, owner);
   if (!skinner) return false;
   skinner->kind = variant;
+  // A picture button of another family draws its own picture property instead of a glyph strip.
+  if (auto* button = dynamic_cast<TSkinBitButton*>(skinner); button && pic_field) button->PicField = Utf8ToWide(pic_field);
   try {
     switch (init) {
       case TSkinnerInit::Init0:
@@ -194,7 +217,7 @@ void TWinSkinForm::ApplyChoice(const TSkinnerChoice& choice, TControl* control, 
   }
   if (choice.kind != TSkinnerKind::None) {
     AttachSkinner(this, choice.kind, choice.init, choice.variant, control, windowed ? windowed->Handle() : nullptr,
-                  fsd, &fcanvas2);
+                  fsd, &fcanvas2, choice.pic_field);
   }
   if (!windowed) return;
   switch (choice.walk) {
@@ -223,8 +246,23 @@ void TWinSkinForm::ApplyChoice(const TSkinnerChoice& choice, TControl* control, 
   (void)wform;
 }
 
-void TWinSkinForm::ReplaceScrollSkinner(HWND wnd) {
-  if (!wnd || !fsd) return;
+void TWinSkinForm::ReskinRecreated() {
+  if (!fsd) return;
+  // A skinner outlives its control's window only until the next purge; a control that has a
+  // window again gets a skinner for it.
+  std::vector<TControl*> again;
+  for (TObject* listed : Controllist) {
+    auto* skinner = dynamic_cast<TSkinControl*>(listed);
+    if (!skinner || skinner->skinstate != kSkinWindowGone || !skinner->control) continue;
+    if (skinner->control->HandleAllocated()) again.push_back(skinner->control);
+  }
+  if (again.empty()) return;
+  PurgeControls();
+  for (TControl* control : again) AddComp(control, FForm);
+}
+
+bool TWinSkinForm::ReplaceScrollSkinner(HWND wnd) {
+  if (!wnd || !fsd) return false;
   for (auto it = Controllist.rbegin(); it != Controllist.rend(); ++it) {
     auto* old = dynamic_cast<TSkinScrollbar*>(*it);
     if (!old || (old->hwnd != wnd && old->AttachedWindow() != wnd)) continue;
@@ -235,8 +273,9 @@ void TWinSkinForm::ReplaceScrollSkinner(HWND wnd) {
     delete old;
     if (control && control->HandleAllocated())
       AttachSkinner(this, kind, TSkinnerInit::Scrollbar, variant, control, control->Handle(), fsd, &fcanvas2);
-    return;
+    return true;
   }
+  return false;
 }
 
 void TWinSkinForm::InitHwndControls(HWND parent) {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "platform/win/Forms.h"
 #include "platform/win/ImgList.h"
 #include "platform/win/Menus.h"
 #include "platform/win/WinUtil.h"
@@ -255,11 +256,25 @@ bool TWinSkinForm::KeyMenu(wchar_t ch) {
 
 void TWinSkinForm::OnDialogChar(TMessage& m, const TWndMethod& form) {
   if (form) form(m);
-  if (m.Result != 0 || !menu || !AltAlone()) return;
-  if (TMenuBtn* b = menu->FindAccel(static_cast<wchar_t>(m.WParam))) {
-    ClickButton(b);
-    m.Result = 1;
+  if (m.Result != 0) return;
+  if (menu && AltAlone()) {
+    if (TMenuBtn* b = menu->FindAccel(static_cast<wchar_t>(m.WParam))) {
+      ClickButton(b);
+      m.Result = 1;
+      return;
+    }
   }
+  // Not this window's: an MDI child offers it to its frame (whose menu bar it shows), another
+  // secondary window to the program's main window, unless a modal window holds that one.
+  HWND to = nullptr;
+  if (IsMdiChild()) {
+    to = GetParent(GetParent(Hwnd));
+  } else if (TCustomForm* main = Application ? Application->MainForm() : nullptr;
+             main && main != FForm && main->HandleAllocated() && IsWindowEnabled(main->Handle())) {
+    to = main->Handle();
+  }
+  // The answer of the window it went to stands: a key it used is not used again here.
+  if (to && to != Hwnd) m.Result = SendMessageW(to, CM_DIALOGCHAR, m.WParam, m.LParam) == 1 ? 1 : 0;
 }
 
 // ---- Tracking an open bar popup ----
@@ -460,10 +475,11 @@ bool TWinSkinForm::OnMeasureItem(TMessage& m) {
   if (!entry) return false;
   TMenuItemLook look;
   if (!LookOf(*entry, 0, look)) return false;
-  TWindowDC dc(Hwnd);
-  if (!dc.Get()) return false;
+  // Measured on a memory DC of the screen's format: no window DC is taken for each item.
+  if (menu_scratch_.Empty()) menu_scratch_.SetSize(1, 1);
+  if (!menu_scratch_.DC()) return false;
   TMenuItemPainter painter(*skin_, MenuFont());
-  const SIZE size = painter.Measure(dc.Get(), look);
+  const SIZE size = painter.Measure(menu_scratch_.DC(), look);
   mis->itemWidth = static_cast<UINT>(size.cx);
   mis->itemHeight = static_cast<UINT>(size.cy);
   m.Result = TRUE;
@@ -493,7 +509,7 @@ bool TWinSkinForm::OnDrawItem(TMessage& m) {
     const RECT wr = HwndWindowRect(popup);
     origin = POINT{client.x - wr.left, client.y - wr.top};
   }
-  TMenuItemPainter painter(*skin_, MenuFont());
+  TMenuItemPainter painter(*skin_, MenuFont(), &menu_scratch_);
   painter.Draw(dis->hDC, dis->rcItem, look, (dis->itemState & ODS_SELECTED) != 0, background, origin);
   m.Result = TRUE;
   return true;

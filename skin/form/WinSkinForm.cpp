@@ -602,7 +602,7 @@ bool TWinSkinForm::Stage1(TMessage& m) {
       m.Result = 0;
       return true;
     case WM_SKINRECREATED:
-      ReplaceScrollSkinner(reinterpret_cast<HWND>(m.WParam));
+      if (!ReplaceScrollSkinner(reinterpret_cast<HWND>(m.WParam))) Quietly([&] { ReskinRecreated(); });
       m.Result = 0;
       return true;
     case WM_SKINQUERY:

@@ -146,8 +146,10 @@ class TWinSkinForm : public TComponent, public TSkinControlHost {
   // The listed skinners whose controls' windows were destroyed are freed.
   void PurgeControls();
   // The scroll-bar skinner of the window (WM_SKINRECREATED) makes way for a new one of its
-  // kind on its control's current window.
-  void ReplaceScrollSkinner(HWND wnd);
+  // kind on its control's current window; false when the window had none.
+  bool ReplaceScrollSkinner(HWND wnd);
+  // Controls whose windows were made anew get skinners for their new windows.
+  void ReskinRecreated();
   // What the control skinners reach the form through.
   bool AddControlList(TObject* skinner) override;
   void DeleteControl(TObject* skinner) override;
@@ -179,10 +181,11 @@ class TWinSkinForm : public TComponent, public TSkinControlHost {
   void Restore();
   void Minimize();
   void RestoreMDI();
-  bool MDIChildMax();
+  bool MDIChildMax() const;
   void SendToActiveMDIChild(WPARAM command);
   // The caption button under a point in window coordinates that reacts to the mouse.
   TWinSysButton* FindSysButton(POINT p);
+  bool RedrawMenuLineButton(HDC wdc, const RECT& r, TBitmap& picture, int frame, int frames);
   // A screen point in window coordinates.
   POINT ScreenToFrame(POINT screen) const;
 
@@ -250,6 +253,7 @@ class TWinSkinForm : public TComponent, public TSkinControlHost {
  private:
   friend class TNCObject;
   friend class TWinSysButton;
+  friend class TWinSkinMenu;
 
   // Message handling (WinSkinForm.cpp). Each stage handles a message completely or lets it
   // go on to the next stage.
@@ -300,6 +304,7 @@ class TWinSkinForm : public TComponent, public TSkinControlHost {
   // Carries out what control discovery chose for a control (FormControls.cpp).
   void ApplyChoice(const TSkinnerChoice& choice, TControl* control, TWinControl* wform);
   void WalkOwnedControls(TWinControl* container);
+  void AddBareChildren(TWinControl* container);
   // The caption buttons of a skin's definitions, for this window.
   std::vector<std::unique_ptr<TWinSysButton>> MakeSysButtons(TSkinObjects& objects);
   bool EvalVisibility(int code, int action, bool second) const;
@@ -417,6 +422,7 @@ class TWinSkinForm : public TComponent, public TSkinControlHost {
   HICON icon_from_ = nullptr;  // the window icon IconBmp was drawn from
   bool icon_drawn_ = false;
   TBitmap CaptionBuf;         // the title bar, composed off screen
+  TBitmap menu_scratch_{0, 0, TPixelFormat::pfDevice};  // menu items measured and composed here
   TBitmap TitleBack;          // the title bar without its caption buttons
   int fwidth = 0, fheight = 0;
   int crwidth = 0, crheight = 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cwctype>
+#include <optional>
 
 #include "platform/win/ImgList.h"
 #include "platform/win/WinUtil.h"
@@ -134,6 +135,15 @@ void TWinSkinMenu::Layout(HDC dc, const RECT& bar) {
   const bool rtl = SF->BiDiLeft();
   TScopedSelect font(dc, font_.Handle());
   int x = rtl ? bar.right - margin : bar.left + margin;
+  if (rtl && SF->MDIChildMax()) {
+    // Right to left, the bar's buttons end short of a maximised MDI child's buttons.
+    SF->UpdateButtonStates();
+    SF->PlaceButtons();
+    for (const auto& b : SF->SysBtn) {
+      TDataSkinSysButton* d = b->Definition();
+      if (d && d->Visibility == 100 && b->visible) x = std::min(x, static_cast<int>(b->bounds.left) - 5);
+    }
+  }
   for (auto& b : Buttons) {
     if (!b->visible) {
       b->bounds = RECT{};
@@ -204,7 +214,27 @@ void TWinSkinMenu::DrawMenu(HDC dc, const RECT& rc) {
     DrawCenterText(canvas, r, b->caption, 2, true);
   }
   topmenu = false;
+  DrawMdiButtons(picture.DC(), rc);
   BitBlt(dc, rc.left, rc.top, w, h, picture.DC(), 0, 0, SRCCOPY);
+}
+
+// The buttons of a maximised MDI child (minimise, restore, close) sit at the bar's far end.
+void TWinSkinMenu::DrawMdiButtons(HDC dc, const RECT& rc) {
+  if (!SF->MDIChildMax()) return;
+  SF->UpdateButtonStates();
+  SF->PlaceButtons();
+  std::shared_ptr<TSkinObjects> skin = SF->SkinObjects();
+  if (!skin) return;
+  auto lock = skin->PaintLock();
+  for (const auto& b : SF->SysBtn) {
+    TDataSkinSysButton* d = b->Definition();
+    TBitmap* picture = b->Picture();
+    if (!d || d->Visibility != 100 || !b->visible || !picture) continue;
+    RECT r = b->bounds;
+    OffsetRect(&r, -rc.left, -rc.top);
+    DrawSkinFrame(dc, r, *picture, 1, b->Frames(), true);
+  }
+  if (SF->Host() && !SF->Host()->MDIMaximised()) SF->Host()->SetMDIMax(true);
 }
 
 TMenuBtn* TWinSkinMenu::FindBtn(POINT p) {
@@ -279,6 +309,9 @@ SIZE TMenuItemPainter::Measure(HDC dc, const TMenuItemLook& item) {
     SkinDrawText(dc, item.shortcut, s, DT_CALCRECT | DT_SINGLELINE);
     width += (s.right - s.left) + 16;
   }
+  // No wider than the screen, with the room the menu adds (check-mark column, borders): a
+  // caption longer than that ends in an ellipsis.
+  width = std::min(width, std::max(LeftMargin() + 26, GetSystemMetrics(SM_CXSCREEN) - 64));
   int glyph = item.images && !item.images->Empty() ? item.images->Height() : 16;
   if (item.list) glyph = std::max(glyph, item.list->Height());
   const int height = std::max(int(t.bottom - t.top) + 4, glyph + 2);
@@ -289,9 +322,16 @@ void TMenuItemPainter::Draw(HDC dc, const RECT& r, const TMenuItemLook& item, bo
                             POINT bg_origin) {
   const int w = r.right - r.left, h = r.bottom - r.top;
   if (w <= 0 || h <= 0) return;
-  TBitmap buffer(w, h, TPixelFormat::pfDevice);
-  if (buffer.Empty()) return;
-  HDC buf = buffer.DC();
+  std::optional<TBitmap> own;
+  TBitmap* buffer = scratch_;
+  if (buffer) {
+    if (buffer->Width() < w || buffer->Height() < h)
+      buffer->SetSize(std::max(w, buffer->Width()), std::max(h, buffer->Height()));
+  } else {
+    buffer = &own.emplace(w, h, TPixelFormat::pfDevice);
+  }
+  if (buffer->Empty()) return;
+  HDC buf = buffer->DC();
   const RECT all{0, 0, w, h};
   auto lock = skin_.PaintLock();
   TDataSkinObject* mi = skin_.MenuItem.get();
@@ -426,14 +466,22 @@ void TMenuItemPainter::DrawContent(HDC dc, const RECT& r, const TMenuItemLook& i
   const int old_mode = SetBkMode(dc, TRANSPARENT);
   const COLORREF old_color = SetTextColor(dc, text);
   RECT t{box.right + 3, r.top, r.right - 1, r.bottom};
+  int shortcut_w = 0;
+  if (!item.shortcut.empty()) {
+    RECT sw{0, 0, 0, 0};
+    SkinDrawText(dc, item.shortcut, sw, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    shortcut_w = sw.right - sw.left;
+    // A caption too long for the item gives way to its shortcut, ending in an ellipsis.
+    t.right = std::max(static_cast<int>(t.left), static_cast<int>(r.right) - 11 - shortcut_w - 16);
+  }
   RECT m = t;
   SkinDrawText(dc, item.caption, m, DT_CALCRECT | DT_SINGLELINE | DT_EXPANDTABS);
   const int th = m.bottom - m.top;
   t.top = r.top + (h - th) / 2;
   t.bottom = t.top + th;
-  SkinDrawText(dc, item.caption, t, DT_SINGLELINE | DT_EXPANDTABS);
+  SkinDrawText(dc, item.caption, t, DT_SINGLELINE | DT_EXPANDTABS | DT_END_ELLIPSIS);
   if (!item.shortcut.empty()) {
-    RECT s{m.right, t.top, r.right - 11, t.bottom};
+    RECT s{std::min(static_cast<int>(m.right), static_cast<int>(r.right) - 11 - shortcut_w), t.top, r.right - 11, t.bottom};
     if (s.right > s.left) SkinDrawText(dc, item.shortcut, s, DT_SINGLELINE | DT_RIGHT | DT_NOPREFIX);
   }
   SetTextColor(dc, old_color);

@@ -67,6 +67,7 @@ class TWinSkinMenu {
   // Lays the buttons out over `bar`; measures captions on dc.
   void Layout(HDC dc, const RECT& bar);
   int StartMargin(int bar_width) const;
+  void DrawMdiButtons(HDC dc, const RECT& rc);
   TWinSkinForm* SF;
   TFont font_;
 };
@@ -101,7 +102,10 @@ struct TMenuItemLook {
 // The painter of owner-drawn menu items over the skin's MenuItem image.
 class TMenuItemPainter {
  public:
-  TMenuItemPainter(TSkinObjects& skin, TFont& font) : skin_(skin), font_(font) {}
+  // scratch: a picture the painter may compose items in (it only grows), kept by the caller so
+  // that a popup's items do not each make one; null for one of the painter's own.
+  TMenuItemPainter(TSkinObjects& skin, TFont& font, TBitmap* scratch = nullptr)
+      : skin_(skin), font_(font), scratch_(scratch) {}
   // The size an item needs.
   SIZE Measure(HDC dc, const TMenuItemLook& item);
   // The item into r of dc; background: the popup window's skinned background, whose (0, 0)
@@ -115,6 +119,7 @@ class TMenuItemPainter {
   int LeftMargin() const;
   TSkinObjects& skin_;
   TFont& font_;
+  TBitmap* scratch_;
 };
 
 // The system's menu font into a font object.

@@ -1,9 +1,11 @@
 // Saves a picture of a program's window as it is on screen, frame included.
-// Usage: winshot CLASS OUT.bmp [TIMEOUT_MS] [--tab N] [--click CHILDCLASS X Y] [--close]
+// Usage: winshot CLASS OUT.bmp [TIMEOUT_MS] [--tab N] [--click CHILDCLASS X Y] [--menu C] [--close]
 //   Waits until a visible top-level window of that class exists and has painted, saves it
 //   as a 24-bit bitmap file and, with --close, asks the window to close. --tab N first
 //   selects page N of the window's first tab control, as a click on the tab would;
-//   --click presses and releases the left button at X, Y in the first child of that class.
+//   --click presses and releases the left button at X, Y in the first child of that class;
+//   --menu C opens the menu-bar entry whose caption underlines the letter C, as Alt+C does,
+//   and the picture shows it open.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -96,6 +98,7 @@ int wmain(int argc, wchar_t** argv) {
   DWORD timeout = argc > 3 && argv[3][0] != L'-' ? wcstoul(argv[3], nullptr, 10) : 30000;
   bool close = false;
   int tab = -1;
+  wchar_t menu_key = 0;
   const wchar_t* click_class = nullptr;
   int click_x = 0, click_y = 0;
   for (int i = 3; i < argc; ++i) {
@@ -106,6 +109,7 @@ int wmain(int argc, wchar_t** argv) {
       i += 3;
     }
     if (std::wstring(argv[i]) == L"--close") close = true;
+    if (std::wstring(argv[i]) == L"--menu" && i + 1 < argc) menu_key = argv[++i][0];
     if (std::wstring(argv[i]) == L"--tab" && i + 1 < argc) tab = _wtoi(argv[++i]);
   }
   DWORD start = GetTickCount();
@@ -121,6 +125,7 @@ int wmain(int argc, wchar_t** argv) {
     return 1;
   }
   if (tab >= 0) SelectTab(wnd, tab);
+  if (menu_key) PostMessageW(wnd, WM_SYSCOMMAND, SC_KEYMENU, static_cast<LPARAM>(towlower(menu_key)));
   if (click_class) {
     if (HWND child = FindChild(wnd, click_class)) {
       PostMessageW(child, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(click_x, click_y));
@@ -140,6 +145,13 @@ int wmain(int argc, wchar_t** argv) {
   if (!Save(last, argv[2])) {
     fwprintf(stderr, L"winshot: cannot write %ls\n", argv[2]);
     return 1;
+  }
+  if (menu_key) {
+    // Escape twice: the popup closes, then the bar lets go.
+    for (int i = 0; i < 2; ++i) {
+      if (HWND popup = FindWindowW(L"#32768", nullptr)) PostMessageW(popup, WM_KEYDOWN, VK_ESCAPE, 0);
+      Sleep(200);
+    }
   }
   if (close) PostMessageW(wnd, WM_CLOSE, 0, 0);
   return 0;

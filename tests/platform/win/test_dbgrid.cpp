@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 
 #include "platform/data/ADODB.h"
@@ -363,6 +364,52 @@ TEST_F(DBGridTest, PaintedPixelsShowTheCurrentRecord) {
   SetOrdProp(grid, "FixedColor", clRed);
   shot = Snapshot();
   EXPECT_EQ(Pixel(*shot, title.x, title.y), RGB(255, 0, 0));
+}
+
+// A move repaints only what it changes and scrolls the rows still in view on screen; whatever
+// the move, the grid then shows what a paint of the whole grid draws.
+TEST_F(DBGridTest, AfterEveryMoveTheGridShowsWhatAWholePaintDraws) {
+  Run(L"Select * from data");
+  const int page = grid->VisibleRowCount();
+  ASSERT_GT(page, 4);
+  auto move = [&](int by) { return [this, by] { query->MoveBy(by); }; };
+  auto track = [&](int rows) {
+    return [this, rows] {
+      const int pos = GetScrollPos(grid->Handle(), SB_VERT) + rows;
+      SetScrollPos(grid->Handle(), SB_VERT, pos, FALSE);  // outside a drag the track position is the bar's
+      SendMessageW(grid->Handle(), WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, pos), 0);
+    };
+  };
+  struct Move {
+    const char* what;
+    std::function<void()> act;
+  } moves[] = {
+      {"one down, in view", move(1)},
+      {"down past the last row in view", move(page)},
+      {"three down at the bottom", move(3)},
+      {"one up, in view", move(-1)},
+      {"up past the top row", move(-page)},
+      {"a thumb drag of three rows", track(3)},
+      {"three rows back", track(-3)},
+      {"more than a view", move(2 * page)},
+      {"two moves before a paint", [&] {
+         query->MoveBy(2);
+         query->MoveBy(3);
+       }},
+      {"end", [&] { Key(VK_END); }},
+      {"home", [&] { Key(VK_HOME); }},
+  };
+  for (const Move& m : moves) {
+    SCOPED_TRACE(m.what);
+    m.act();
+    auto shown = Snapshot();
+    InvalidateRect(grid->Handle(), nullptr, TRUE);
+    auto whole = Snapshot();
+    int differing_rows = 0;
+    for (int y = 0; y < whole->Height(); ++y)
+      differing_rows += memcmp(shown->ScanLine(y), whole->ScanLine(y), static_cast<size_t>(whole->Width()) * 3) != 0;
+    EXPECT_EQ(differing_rows, 0);
+  }
 }
 
 TEST_F(DBGridTest, OpeningPaintingAndClosingLeakNoGdiObject) {

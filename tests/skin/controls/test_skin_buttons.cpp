@@ -160,6 +160,16 @@ TEST_F(ButtonTest, DiscoveryGivesPushButtonsTheirSkinners) {
   EXPECT_EQ(SendMessageW(plain->Handle(), WM_SKINQUERY, 0, 0), 1);
 }
 
+// A button that the skin's list of other families names a picture button draws its "PngImage"
+// picture: discovery hands the skinner that property's name.
+TEST_F(ButtonTest, APictureButtonOfTheSkinsListGetsItsPictureProperty) {
+  data->SetSkin3rd({L"TBitBtn=pngbitbtn"});
+  auto* bit = Place<TBitBtn>(110, 10, 90, 30);
+  Discover();
+  ASSERT_NE(SkinnerOf<TSkinBitButton>(bit), nullptr);
+  EXPECT_EQ(SkinnerOf<TSkinBitButton>(bit)->PicField, L"PngImage");
+}
+
 // Each state a user can reach shows its face of the skin's button image, with the caption
 // centred on it.
 TEST_F(ButtonTest, EachStateShowsItsFaceWithTheCaptionCentred) {

@@ -608,6 +608,33 @@ TEST_F(ChecksTest, BareButtonsShowTheCellOverTheirOwnBox) {
   DestroyWindow(host);
 }
 
+// Discovery finds the bare button windows a program made inside the form and inside the
+// library's own containers, once each; a wrapped system control's own inner windows (the edit
+// of a combo box) are not taken for the program's.
+TEST_F(ChecksTest, DiscoveryFindsBareButtonsInsideTheFormAndItsPanels) {
+  auto* panel = Place<TPanel>(10, 10, 300, 120);
+  auto* combo = Place<TComboBox>(10, 150, 160, 24);
+  combo->SetStyle(TComboBoxStyle::csDropDown);
+  const HWND in_form = MakeBare(form->Handle(), BS_AUTOCHECKBOX);
+  SetWindowPos(in_form, nullptr, 320, 20, 140, 24, SWP_NOZORDER);
+  const HWND in_panel = MakeBare(panel->Handle(), BS_AUTORADIOBUTTON);
+  const HWND combo_edit = FindWindowExW(combo->Handle(), nullptr, L"Edit", nullptr);
+  ASSERT_NE(combo_edit, nullptr);
+  Discover();
+  Discover();  // nothing twice
+  auto count = [&](HWND wnd) {
+    return std::count_if(sf->Controllist.begin(), sf->Controllist.end(), [&](TObject* o) {
+      auto* skinner = dynamic_cast<TSkinControl*>(o);
+      return skinner && skinner->hwnd == wnd;
+    });
+  };
+  EXPECT_NE(dynamic_cast<TSkinCheckBox*>(SkinnerOfWindow(sf, in_form)), nullptr);
+  EXPECT_NE(dynamic_cast<TSkinRadioButton*>(SkinnerOfWindow(sf, in_panel)), nullptr);
+  EXPECT_EQ(count(in_form), 1);
+  EXPECT_EQ(count(in_panel), 1);
+  EXPECT_EQ(count(combo_edit), 0);
+}
+
 // A bare box or radio button clicks as often per press of the mouse or the space bar skinned as
 // it does plain (a radio button also clicks when it takes the focus), and the press checks it.
 TEST_F(ChecksTest, BareButtonsClickAsTheyDoPlain) {

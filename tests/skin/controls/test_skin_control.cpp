@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <functional>
 
+#include "platform/win/ComCtrls.h"
+#include "platform/win/StdCtrls.h"
 #include "platform/win/MethodHook.h"
 #include "platform/win/Subclass.h"
 #include "tests/skin/controls/ControlFixture.h"
@@ -355,6 +357,46 @@ TEST_F(ControlTest, TheSkinnersFailuresAreDroppedAndTheControlsOwnReachTheProgra
 
 // Skinners attached and let go of, over and over, in the ways that keep the form skinner: every
 // GDI and USER object and every binding comes back.
+// A control whose window is made anew (a style that only a new window can take) is skinned
+// again on its new window by itself, whatever its kind, with one skinner.
+TEST_F(ControlTest, AControlWhoseWindowIsMadeAnewIsSkinnedAgain) {
+  struct Row {
+    const char* what;
+    TWinControl* control;
+  } rows[] = {
+      {"push button", Place<TButton>(10, 10, 90, 28)},
+      {"check box", Place<TCheckBox>(10, 50, 120, 22)},
+      {"edit", Place<TEdit>(10, 80, 120, 24)},
+      {"memo with bars", Place<TMemo>(150, 10, 160, 90)},
+      {"page control", Place<TPageControl>(10, 120, 300, 120)},
+  };
+  static_cast<TMemo*>(rows[3].control)->SetScrollBars(TScrollStyle::ssBoth);
+  auto* pages = static_cast<TPageControl*>(rows[4].control);
+  for (const wchar_t* caption : {L"One", L"Two"}) {
+    auto* sheet = new TTabSheet(form);
+    sheet->SetPageControl(pages);
+    sheet->SetCaption(caption);
+  }
+  sf->InitControls(form);
+  Settle(form->Handle());
+  auto skinners = [](TWinControl* c) {
+    int n = 0;
+    for (int i = 0; i < c->ComponentCount(); ++i) n += dynamic_cast<TSkinControl*>(c->Components(i)) != nullptr;
+    return n;
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    ASSERT_EQ(SendMessageW(r.control->Handle(), WM_SKINQUERY, 0, 0), 1);
+    const HWND old = r.control->Handle();
+    r.control->RecreateWnd();
+    r.control->HandleNeeded();
+    ASSERT_NE(r.control->Handle(), old);
+    Settle(form->Handle());
+    EXPECT_EQ(SendMessageW(r.control->Handle(), WM_SKINQUERY, 0, 0), 1) << "skinned on its new window";
+    EXPECT_EQ(skinners(r.control), 1);
+  }
+}
+
 TEST_F(ControlTest, AttachingAndLettingGoLeavesNothingBehind) {
   auto* edit = Place<TEdit>(10, 10, 160, 30);
   HWND bare = MakeProbeWindow(form->Handle(), 10, 60, 120, 40);

@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/win/ImgList.h"
 #include "platform/win/Menus.h"
 #include "platform/win/StdCtrls.h"
 #include "platform/win/Subclass.h"
@@ -370,6 +371,52 @@ TEST_F(MenuTest, AnItemChosenByMouseOrKeyboardRunsItsCommandOnce) {
     }
 }
 
+// Moving the selection one item down a long popup repaints the two items concerned, not the
+// whole menu: the window is asked to draw exactly two items.
+TEST_F(MenuTest, MovingTheSelectionRepaintsTwoItems) {
+  TTestForm* f = MakeForm(360, 200, TFormBorderStyle::bsSizeable, kAllBoxes, L"长菜单", 60, 60);
+  HMENU bar = CreateMenu(), file = CreatePopupMenu();
+  for (UINT i = 0; i < 20; ++i) AppendMenuW(file, MF_STRING, 100 + i, (L"药酒 &" + std::to_wstring(i + 1)).c_str());
+  AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"&File");
+  SetMenu(f->Handle(), bar);
+  TWinSkinForm* sf = Attach(f);
+  Activate(f->Handle(), sf);
+  HWND wnd = f->Handle();
+  int drawn = 0;
+  TWindowSubclass spy;
+  (void)spy.Install(wnd, [&](TMessage& m) {
+    if (m.Msg == WM_DRAWITEM) ++drawn;
+    spy.CallPrevious(m);
+  });
+  int after_move = -1, at_open = -1;
+  auto settled = [&](int item) {
+    HWND popup = PopupShowing(file);
+    return popup && Hilited(file, item) && !GetUpdateRect(popup, nullptr, FALSE);
+  };
+  TScript script;
+  script.steps = {[&] {
+                    if (!settled(0)) return false;
+                    at_open = drawn;
+                    drawn = 0;
+                    PostMessageW(wnd, WM_KEYDOWN, VK_DOWN, 0);
+                    return true;
+                  },
+                  [&] {
+                    if (!settled(1)) return false;
+                    Pump([] { return false; }, 100);
+                    after_move = drawn;
+                    PostMessageW(wnd, WM_KEYDOWN, VK_ESCAPE, 0);
+                    PostMessageW(wnd, WM_KEYDOWN, VK_ESCAPE, 0);
+                    return true;
+                  }};
+  RunScript(script, [&] { SendMessageW(wnd, WM_SYSCOMMAND, SC_KEYMENU, 0); });
+  EXPECT_GE(at_open, 20) << "every item drawn once as the menu opened";
+  EXPECT_EQ(after_move, 2);
+  spy.Remove();
+  sf->UnSubclass();
+  delete sf;
+}
+
 TEST_F(MenuTest, ATopEntryWithoutSubitemsPostsItsCommandOnceAndOpensNothing) {
   TTestForm* f = nullptr;
   TWinSkinForm* sf = MenuForm(f);
@@ -434,6 +481,59 @@ TEST_F(MenuTest, ArrowsAndTheMouseMoveTheOpenPopupAlongTheBarAndEscapeClosesIt) 
   EXPECT_TRUE(OpenPopups().empty());
   Pump([] { return false; }, 200);
   EXPECT_EQ(log.Total(), 0);  // moving and closing run nothing
+}
+
+// An accelerator typed in a secondary window that has no use for it reaches the main window:
+// with Alt alone held, the main window's bar opens the entry it names. With Ctrl as well it is
+// nobody's.
+TEST_F(MenuTest, AnAcceleratorUnusedByASecondaryWindowOpensTheMainWindowsBarEntry) {
+  TTestForm* main = nullptr;
+  TWinSkinForm* msf = MenuForm(main);
+  TTestForm* second = MakeForm(200, 100, TFormBorderStyle::bsSizeable, kAllBoxes, L"副窗", 440, 80);
+  auto* edit = new TEdit(second);
+  edit->SetParent(second);
+  edit->SetBounds(8, 8, 120, 24);
+  TWinSkinForm* ssf = Attach(second);
+  Activate(second->Handle(), ssf);
+  ::SetFocus(edit->Handle());
+  Application->SetMainForm(main);
+  BYTE keys[256] = {}, saved[256] = {};
+  ASSERT_TRUE(GetKeyboardState(saved));
+  struct Row {
+    const char* what;
+    BYTE ctrl;
+    bool opens;
+  } rows[] = {{"Alt alone", 0, true}, {"Ctrl+Alt", 0x80, false}};
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    memcpy(keys, saved, sizeof keys);
+    keys[VK_MENU] = 0x80;
+    keys[VK_CONTROL] = r.ctrl;
+    ASSERT_TRUE(SetKeyboardState(keys));
+    bool opened = false;
+    TScript script;
+    script.steps = {[&] {
+      if (!PopupShowing(Sub(msf, 1))) return false;
+      opened = true;
+      PostMessageW(main->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+      return true;
+    }};
+    if (r.opens) {
+      RunScript(script, [&] { PostMessageW(edit->Handle(), WM_SYSCHAR, 'e', 1 << 29); });
+    } else {
+      PostMessageW(edit->Handle(), WM_SYSCHAR, 'e', 1 << 29);
+      Pump([] { return false; }, 300);
+      opened = !OpenPopups().empty();
+      for (HWND p : OpenPopups()) PostMessageW(p, WM_KEYDOWN, VK_ESCAPE, 0);
+    }
+    EXPECT_EQ(opened, r.opens);
+    SetKeyboardState(saved);
+  }
+  Application->SetMainForm(nullptr);
+  ssf->UnSubclass();
+  delete ssf;
+  msf->UnSubclass();
+  delete msf;
 }
 
 // ---- A form's own menu object ----
@@ -834,6 +934,119 @@ TEST_F(MenuTest, ASkinWithoutMenuImagesDrawsPlainItems) {
 }
 
 // ---- Leaks ----
+
+// Menus a program may well make: each opens, is drawn whole, stays on the screen, and closes,
+// with nothing thrown and nothing left open.
+TEST_F(MenuTest, OddMenusOpenAndDrawWithoutHarm) {
+  constexpr int kDepth = 20;
+  struct Row {
+    const char* what;
+    std::function<void(TTestForm*)> build;  // gives the form a bar whose first entry is the odd one
+    int popups;                             // open at once at the deepest point
+  } rows[] = {
+      {"a popup with no items", [](TTestForm* f) {
+         HMENU bar = CreateMenu();
+         AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(CreatePopupMenu()), L"&Empty");
+         SetMenu(f->Handle(), bar);
+       }, 0},
+      {"an item with an empty caption", [](TTestForm* f) {
+         HMENU bar = CreateMenu(), sub = CreatePopupMenu();
+         AppendMenuW(sub, MF_STRING, 101, L"");
+         AppendMenuW(sub, MF_STRING, 102, L"&Next");
+         AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(sub), L"&File");
+         SetMenu(f->Handle(), bar);
+       }, 1},
+      {"a caption of 1,000 characters", [](TTestForm* f) {
+         HMENU bar = CreateMenu(), sub = CreatePopupMenu();
+         std::wstring caption;
+         for (int i = 0; i < 1000; ++i) caption += static_cast<wchar_t>(i % 3 == 0 ? L'酒' : L'a' + i % 26);
+         AppendMenuW(sub, MF_STRING, 101, caption.c_str());
+         AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(sub), L"&File");
+         SetMenu(f->Handle(), bar);
+       }, 1},
+      {"submenus nested 20 deep", [](TTestForm* f) {
+         HMENU inner = CreatePopupMenu();
+         AppendMenuW(inner, MF_STRING, 101, L"&Bottom");
+         for (int level = kDepth - 1; level > 0; --level) {
+           HMENU outer = CreatePopupMenu();
+           AppendMenuW(outer, MF_POPUP, reinterpret_cast<UINT_PTR>(inner), (L"&Level " + std::to_wstring(level)).c_str());
+           inner = outer;
+         }
+         HMENU bar = CreateMenu();
+         AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(inner), L"&Deep");
+         SetMenu(f->Handle(), bar);
+       }, kDepth},
+      {"an image index outside the image list", [](TTestForm* f) {
+         auto* images = new TImageList(f);
+         TBitmap glyph(16, 16, TPixelFormat::pf24bit);
+         images->AddMasked(&glyph, clFuchsia);
+         auto* main = new TMainMenu(f);
+         main->SetImages(images);
+         auto* file = new TMenuItem(f);
+         file->SetCaption(L"&File");
+         main->Items()->Add(file);
+         for (int index : {0, 99, -5}) {
+           auto* item = new TMenuItem(f);
+           item->SetCaption(L"Image " + std::to_wstring(index));
+           item->SetImageIndex(index);
+           file->Add(item);
+         }
+         f->SetMenu(main);
+       }, 1},
+  };
+  const int screen_w = GetSystemMetrics(SM_CXSCREEN);
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    TTestForm* f = MakeForm(360, 200, TFormBorderStyle::bsSizeable, kAllBoxes, L"菜单", 60, 60);
+    r.build(f);
+    TWinSkinForm* sf = Attach(f);
+    Activate(f->Handle(), sf);
+    HWND wnd = f->Handle();
+    ASSERT_NE(sf->MenuBar(), nullptr);
+    int deepest = 0, widest = 0;
+    bool drawn = true;
+    TScript script;
+    auto open_now = [&] {
+      const std::vector<HWND> open = OpenPopups();
+      for (HWND p : open) {
+        const RECT pr = HwndWindowRect(p);
+        widest = std::max(widest, static_cast<int>(pr.right - pr.left));
+        drawn = drawn && !GetUpdateRect(p, nullptr, FALSE);
+      }
+      deepest = std::max(deepest, static_cast<int>(open.size()));
+      return static_cast<int>(open.size());
+    };
+    if (r.popups == 0) {
+      script.steps = {[&] {
+        Pump([] { return false; }, 200);
+        open_now();
+        if (sf->InMenu()) PostMessageW(wnd, WM_KEYDOWN, VK_ESCAPE, 0);
+        return true;
+      }};
+    } else {
+      // Down into each submenu once the one above is shown, then out again.
+      for (int level = 1; level <= r.popups; ++level)
+        script.steps.push_back([&, level] {
+          if (open_now() < level) return false;
+          PostMessageW(wnd, WM_KEYDOWN, level < r.popups ? VK_RIGHT : VK_ESCAPE, 0);
+          return true;
+        });
+      for (int level = r.popups - 1; level >= 0; --level)
+        script.steps.push_back([&, level] {
+          if (open_now() > level) return false;
+          if (level > 0) PostMessageW(wnd, WM_KEYDOWN, VK_ESCAPE, 0);
+          return true;
+        });
+    }
+    RunScript(script, [&] { Press(wnd, Btn(sf, 0)); });
+    EXPECT_EQ(deepest, r.popups);
+    EXPECT_TRUE(drawn) << "every popup painted whole";
+    EXPECT_LE(widest, screen_w) << "within the screen";
+    EXPECT_TRUE(Pump([&] { return !sf->InMenu() && OpenPopups().empty(); }, 2000));
+    sf->UnSubclass();
+    delete sf;
+  }
+}
 
 TEST_F(MenuTest, MenusOpenedAndFormsSkinnedManyTimesLeaveNothingBehind) {
   TTestForm* f = nullptr;
