@@ -381,7 +381,7 @@ void TSkinTab::DrawControl(HDC dc, const RECT& rc) {
     const RECT& s = row.strip;
     const int saved = SaveDC(dc);
     if (CheckUpDown()) {
-      // The scroll arrows stay as the system paints them.
+      // The scroll arrows are painted by their own skinner: the row stays clear of them.
       HWND arrows = FindWindowExW(hwnd, nullptr, UPDOWN_CLASSW, nullptr);
       RECT a;
       if (arrows && GetWindowRect(arrows, &a)) {

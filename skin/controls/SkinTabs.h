@@ -19,8 +19,8 @@ enum class TSkinTabPosition { StTop, Stbottom, Stleft, Stright };
 TSkinTabPosition TabPositionOf(HWND wnd);
 
 // The system tab control: the tab row composed off screen from the skin's tab object and the
-// pane's border from its border image. The scroll arrows of a long tab row keep the system's
-// look: the row is never painted over them.
+// pane's border from its border image. The scroll arrows of a long tab row have a skinner of
+// their own (an up-down's, side by side): the row is never painted over them.
 class TSkinTab : public TSkinControl {
   QN_CLASS(TSkinTab)
  public:
