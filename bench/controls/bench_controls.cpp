@@ -1,6 +1,6 @@
 // Each page of the skin gallery repainted whole (the page and every control on it, to the
-// screen), skinned beside unskinned; and one skinned push button's paint beside one blit of
-// the button's size. Skinned and plain take turns round by round, so that a change of load
+// screen), skinned beside unskinned; one skinned push button's paint beside one blit of the
+// button's size; and one step of a skinned progress bar beside one blit of the bar's size. Skinned and plain take turns round by round, so that a change of load
 // touches both alike.
 #include <windows.h>
 
@@ -13,6 +13,8 @@
 
 #include "gallery/GalleryForm.h"
 #include "platform/core/TextConv.h"
+#include "platform/win/RangeCtrls.h"
+#include "platform/win/WinUtil.h"
 #include "skin/controls/SkinControl.h"
 #include "skin/form/WinSkinForm.h"
 #include "skin/manager/WinSkinDlg.h"
@@ -41,6 +43,22 @@ T* FindControl(TWinControl* container, const std::function<bool(T*)>& match) {
 }
 
 // Microseconds per call of run, `calls` calls.
+BOOL CALLBACK AddIfWaiting(HWND w, LPARAM names_ptr) {
+  if (!GetUpdateRect(w, nullptr, FALSE)) return TRUE;
+  std::string& names = *reinterpret_cast<std::string*>(names_ptr);
+  if (!names.empty()) names += ", ";
+  names += WideToUtf8(GetWndClassName(w));
+  return TRUE;
+}
+
+// The windows of the form (itself included) that wait for a paint, by class name.
+std::string WaitingForPaint(HWND form) {
+  std::string names;
+  AddIfWaiting(form, reinterpret_cast<LPARAM>(&names));
+  EnumChildWindows(form, AddIfWaiting, reinterpret_cast<LPARAM>(&names));
+  return names.empty() ? "none" : names;
+}
+
 double Time(const std::function<void()>& run, int calls) {
   const Clock::time_point t0 = Clock::now();
   for (int i = 0; i < calls; ++i) run();
@@ -133,6 +151,63 @@ int main() {
               Median(paint) / Median(blit));
   std::printf("push_button_paint_own_dc: %.2f us  ratio %.2f to blit_button_size\n", Median(own_dc),
               Median(own_dc) / Median(blit));
+
+  // A progress bar stepped: the step and the paint it asks for, beside one blit of the bar's
+  // size to its window, with the windows that wait for a paint after a step. The bar is stepped
+  // 100 times a round, wrapping round at its end.
+  for (int page = 0; page < pages->PageCount(); ++page)
+    if (FindControl<TProgressBar>(pages->Pages(page), [](TProgressBar*) { return true; })) pages->SetActivePageIndex(page);
+  settle();
+  auto* bar = FindControl<TProgressBar>(form, [](TProgressBar* b) {
+    return b->Orientation() == TProgressBarOrientation::pbHorizontal && b->Showing();
+  });
+  if (!bar) {
+    std::printf("bench_controls: no progress bar is shown\n");
+    return 1;
+  }
+  HWND bar_wnd = bar->Handle();
+  const RECT br = HwndClientRect(bar_wnd);
+  TBitmap bar_picture(br.right, br.bottom, TPixelFormat::pfDevice);
+  HDC bar_dc = GetDC(bar_wnd);
+  auto step = [&] {
+    if (bar->Position() >= bar->Max()) bar->SetPosition(bar->Min());
+    bar->StepIt();
+    UpdateWindow(bar_wnd);
+  };
+  std::string waiting;
+  {
+    step();
+    if (bar->Position() >= bar->Max()) bar->SetPosition(bar->Min());
+    bar->StepIt();
+    waiting = WaitingForPaint(form->Handle());
+    UpdateWindow(bar_wnd);
+    settle();
+  }
+  // What any paint of the bar costs however little it draws: one pixel of it made invalid and
+  // painted.
+  auto one_pixel = [&] {
+    const RECT one{0, 0, 1, 1};
+    InvalidateRect(bar_wnd, &one, FALSE);
+    UpdateWindow(bar_wnd);
+  };
+  std::vector<double> bar_blit, steps, pixels;
+  for (int round = -1; round < kRounds; ++round) {
+    const double b = Time([&] { BitBlt(bar_dc, 0, 0, br.right, br.bottom, bar_picture.DC(), 0, 0, SRCCOPY); }, 100);
+    const double t = Time(step, 100);
+    const double o = Time(one_pixel, 100);
+    if (round >= 0) {
+      bar_blit.push_back(b);
+      steps.push_back(t);
+      pixels.push_back(o);
+    }
+  }
+  ReleaseDC(bar_wnd, bar_dc);
+  std::printf("blit_progress_size: %.2f us  (%ld x %ld)\n", Median(bar_blit), br.right, br.bottom);
+  std::printf("progress_one_pixel_paint: %.2f us  ratio %.2f to blit_progress_size\n", Median(pixels),
+              Median(pixels) / Median(bar_blit));
+  std::printf("progress_step: %.2f us  ratio %.2f to blit_progress_size, %.2f to progress_one_pixel_paint  "
+              "(waiting for a paint after a step: %s)\n",
+              Median(steps), Median(steps) / Median(bar_blit), Median(steps) / Median(pixels), waiting.c_str());
   DoneApplication();
   FreeSkinManager();
   return 0;
