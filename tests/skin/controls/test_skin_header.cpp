@@ -354,6 +354,37 @@ TEST_F(HeaderTest, AClickOnAnItemReachesTheControlsNotificationSkinnedOrNot) {
 
 // A skin without a usable header image leaves the header to paint itself (its own items'
 // text shows); nothing fails.
+// A header with no items shows the skin's image over its whole width; one with 200 items
+// paints the ones in view and follows the mouse over them; neither fails.
+TEST_F(HeaderTest, HeadersWithNoItemsOrVeryManyPaintWhatExists) {
+  struct Row {
+    const char* what;
+    int items;
+  } rows[] = {{"no items", 0}, {"200 items", 200}};
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    std::vector<std::pair<std::wstring, int>> sections;
+    for (int i = 0; i < r.items; ++i) sections.push_back({L"列" + std::to_wstring(i + 1), 40});
+    THeaderControl* header = PlaceHeader(sections);
+    HWND wnd = header->Handle();
+    SendMessageW(wnd, WM_SKINENABLE, 0, 0);
+    SkinAs(TSkinnerKind::Header, header);
+    SendMessageW(wnd, WM_SKINENABLE, 0, 0);
+    Repaint(wnd);
+    const Rows own = WindowPixels(wnd);
+    SendMessageW(wnd, WM_SKINENABLE, 1, 0);
+    Repaint(wnd);
+    const Rows skinned = WindowPixels(wnd);
+    EXPECT_NE(own, skinned) << "the skin's cells (or its rest) instead of the plain header";
+    for (int x : {5, 45, 205, 395}) SendMessageW(wnd, WM_MOUSEMOVE, 0, At(x, 10));
+    SendMessageW(wnd, WM_MOUSELEAVE, 0, 0);
+    Settle(wnd);
+    EXPECT_EQ(WindowPixels(wnd), skinned) << "back as it was once the mouse left";
+    header->Free();
+  }
+  EXPECT_TRUE(dropped.empty());
+}
+
 TEST_F(HeaderTest, ADamagedHeaderImageLeavesThePlainHeader) {
   struct Case {
     const char* what;

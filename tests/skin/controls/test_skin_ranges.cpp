@@ -5,12 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <functional>
 #include <set>
 
 #include "platform/win/ComCtrls.h"
 #include "platform/win/RangeCtrls.h"
 #include "platform/win/Spin.h"
+#include "platform/win/Subclass.h"
 #include "skin/controls/SkinEdits.h"
 #include "skin/controls/SkinRanges.h"
 #include "skin/controls/SkinTabs.h"
@@ -524,6 +526,50 @@ TEST_F(RangesTest, TheBarFillsItsPositionsShareOfTheRange) {
       EXPECT_GT(differ, 0);
     }
     bar->Free();
+  }
+  EXPECT_TRUE(dropped.empty());
+}
+
+// Ranges a program may well give: a track bar whose range is empty paints its channel and
+// thumb and fails nothing; a progress bar whose window reports a position beyond either end of
+// its range (as a control of another family may) shows a full or an empty bar, exactly as one
+// at that end does.
+TEST_F(RangesTest, OddRangesDrawWhatExists) {
+  UseSkin("ink");
+  TTrackBar* track = PlaceTrack(false, 20, 150);
+  track->SetMin(0);
+  track->SetMax(0);
+  SkinAs(TSkinnerKind::TrackBar, track);
+  Repaint(track->Handle());
+  const auto [own_track, skinned_track] = OwnAndSkinned(track->Handle());
+  EXPECT_NE(own_track, skinned_track) << "the skin's channel and thumb, also over an empty range";
+
+  struct Row {
+    const char* what;
+    int reported;  // the position the window reports
+    int same_as;   // the position of a bar that must look the same
+  } rows[] = {{"beyond the high limit", 250, 100}, {"below the low limit", -40, 0}, {"far beyond", INT_MAX, 100}};
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    TProgressBar* odd = PlaceBar(false, 0, 100, 50);
+    TProgressBar* end = PlaceBar(false, 0, 100, r.same_as);
+    end->SetTop(60);
+    TWindowSubclass liar;
+    (void)liar.Install(odd->Handle(), [&](TMessage& m) {
+      if (m.Msg == PBM_GETPOS) {
+        m.Result = r.reported;
+        return;
+      }
+      liar.CallPrevious(m);
+    });
+    SkinAs(TSkinnerKind::Progress, odd);
+    SkinAs(TSkinnerKind::Progress, end);
+    Repaint(odd->Handle());
+    Repaint(end->Handle());
+    EXPECT_EQ(WindowPixels(odd->Handle()), WindowPixels(end->Handle()));
+    liar.Remove();
+    odd->Free();
+    end->Free();
   }
   EXPECT_TRUE(dropped.empty());
 }
