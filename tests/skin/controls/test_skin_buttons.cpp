@@ -13,6 +13,7 @@
 #include "skin/controls/SkinButtons.h"
 #include "skin/data/WinSkinData.h"
 #include "tests/skin/controls/ControlFixture.h"
+#include "tests/skin/controls/LayeredPicture.h"
 
 namespace qn::test {
 namespace {
@@ -23,59 +24,6 @@ T* SkinnerOf(TControl* control) {
   for (int i = 0; i < control->ComponentCount(); ++i)
     if (auto* s = dynamic_cast<T*>(control->Components(i))) return s;
   return nullptr;
-}
-
-// Checks a painted button face against frame `frame` of the skin's button image, nine-sliced
-// over the button with the image's margins: every corner pixel exactly, every stretched pixel
-// against the colours its source column or row offers, magenta as `behind`. The inside, where
-// the caption goes, is not compared; its pixels that no face pixel explains are the caption's,
-// and their bounds are returned in `ink`.
-::testing::AssertionResult FaceShows(const Rows& px, TDataSkinButton& b, int frame, TColor behind, RECT* ink) {
-  const int H = int(px.size()), W = H ? int(px[0].size()) : 0;
-  const int frames = std::max(1, b.frame), fw = b.Map.Width() / frames, fh = b.Map.Height();
-  const int ox = (frame - 1) * fw, L = b.r.Left, T = b.r.Top, R = b.r.Right, B = b.r.Bottom;
-  auto source = [](int v, int size, int lo, int hi, int fsize) {
-    std::vector<int> from;
-    if (v < lo) from.push_back(v);
-    else if (v >= size - hi) from.push_back(fsize - (size - v));
-    else
-      for (int s = lo; s < fsize - hi; ++s) from.push_back(s);
-    return from;
-  };
-  auto colour = [&](int sx, int sy) {
-    const TColor c = ImagePixel(b.Map, ox + sx, sy);
-    return c == kMagenta && b.trans ? behind : c;
-  };
-  int bad = 0;
-  std::string report;
-  RECT box{W, H, -1, -1};
-  for (int y = 0; y < H; ++y) {
-    for (int x = 0; x < W; ++x) {
-      std::set<TColor> allowed;
-      for (int sy : source(y, H, T, B, fh))
-        for (int sx : source(x, W, L, R, fw)) allowed.insert(colour(sx, sy));
-      const TColor got = px[size_t(y)][size_t(x)];
-      if (allowed.count(got)) continue;
-      if (x >= L && x < W - R && y >= T && y < H - B) {
-        box = RECT{std::min<LONG>(box.left, x), std::min<LONG>(box.top, y), std::max<LONG>(box.right, x + 1),
-                   std::max<LONG>(box.bottom, y + 1)};
-        continue;
-      }
-      if (bad++ < 6) {
-        char line[96];
-        std::snprintf(line, sizeof line, "\n  (%d,%d): %06X", x, y, unsigned(got));
-        report += line;
-      }
-    }
-  }
-  if (ink) *ink = box;
-  if (bad == 0) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << bad << " face pixels of frame " << frame << " differ" << report;
-}
-
-Rows ClientPixels(TWinControl* c) {
-  TWindowDC dc(c->Handle());
-  return Read(dc.Get(), 0, 0, c->Width(), c->Height());
 }
 
 class ButtonTest : public ControlTest {

@@ -18,75 +18,13 @@
 #include "skin/controls/SkinTabs.h"
 #include "skin/data/SkinTypes.h"
 #include "tests/skin/controls/ControlFixture.h"
+#include "tests/skin/controls/LayeredPicture.h"
 
 namespace qn::test {
 namespace {
 
 int W(const RECT& r) { return r.right - r.left; }
 int H(const RECT& r) { return r.bottom - r.top; }
-
-// ---- Pictures worked out from the skin images ----
-
-// One frame of a skin image drawn onto `at`: nine-sliced with `margins` (zero margins stretch
-// the whole frame), magenta left out when `transparent`.
-struct TLayer {
-  RECT at;
-  TBitmap* image;
-  int frame, frames;
-  RECT margins{};
-  bool transparent = true;
-};
-
-// The source positions a target position may take its pixel from along one axis: itself in a
-// fixed border, its proportional place (give or take one) in a stretched part.
-std::pair<int, int> Band(int pos, int size, int lead, int trail, int fsize) {
-  if (lead + trail > size) lead = trail = 0;  // borders that do not fit are dropped
-  if (pos < lead) return {pos, pos};
-  if (pos >= size - trail) return {fsize - (size - pos), fsize - (size - pos)};
-  const int ds = size - lead - trail, ss = fsize - lead - trail;
-  const int t = pos - lead;
-  const int lo = lead + int(int64_t(t) * ss / ds) - 1, hi = lead + int(int64_t(t + 1) * ss / ds) + 1;
-  return {std::max(lo, lead), std::min(hi, fsize - trail - 1)};
-}
-
-std::set<TColor> Offered(const TLayer& l, POINT p) {
-  const int frames = std::max(1, l.frames);
-  const int fw = l.image->Width() / frames, fh = l.image->Height();
-  const auto [x0, x1] = Band(p.x - l.at.left, W(l.at), l.margins.left, l.margins.right, fw);
-  const auto [y0, y1] = Band(p.y - l.at.top, H(l.at), l.margins.top, l.margins.bottom, fh);
-  std::set<TColor> colours;
-  for (int y = y0; y <= y1; ++y)
-    for (int x = x0; x <= x1; ++x) colours.insert(ImagePixel(*l.image, fw * (l.frame - 1) + x, y));
-  return colours;
-}
-
-// Whether `got` at p is what the layers (the last on top) can show over `base`.
-bool Explains(const std::vector<TLayer>& layers, POINT p, TColor got, TColor base) {
-  for (size_t i = layers.size(); i-- > 0;) {
-    const TLayer& l = layers[i];
-    if (!PtInRect(&l.at, p)) continue;
-    const std::set<TColor> offered = Offered(l, p);
-    if (offered.count(got) && (got != kMagenta || !l.transparent)) return true;
-    if (!l.transparent || !offered.count(kMagenta)) return false;
-  }
-  return got == base;
-}
-
-// Every pixel of `area` of the painted picture explained by the layers over `base` (a picture
-// of the same size: what lies under the skin).
-::testing::AssertionResult Shows(const Rows& painted, const RECT& area, const std::vector<TLayer>& layers,
-                                 const Rows& base) {
-  int bad = 0;
-  auto failure = ::testing::AssertionFailure();
-  for (int y = area.top; y < area.bottom; ++y)
-    for (int x = area.left; x < area.right; ++x) {
-      const TColor got = painted[size_t(y)][size_t(x)];
-      if (Explains(layers, POINT{x, y}, got, base[size_t(y)][size_t(x)])) continue;
-      if (bad++ < 5) failure << "(" << x << ", " << y << ") is " << std::hex << got << std::dec << "; ";
-    }
-  if (!bad) return ::testing::AssertionSuccess();
-  return failure << bad << " pixels unexplained";
-}
 
 // An upright picture turned back a quarter clockwise: the picture it was turned from.
 Rows LyingDown(const Rows& upright) {
