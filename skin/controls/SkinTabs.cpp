@@ -513,6 +513,28 @@ void TSkinTab31::Init(TSkinControlHost* sf, TSkinData* sd, TCanvas* acanvas, boo
   }
   inittab();
   if (owner->ComponentCount() > 0) scroller = dynamic_cast<TWinControl*>(owner->Components(0));
+  AttachArrows();
+}
+
+void TSkinTab31::AttachArrows() {
+  // The scroll arrows get an up-down's skinner once, side by side, owned by the tab set.
+  if (!scroller || !control || !scroller->HandleAllocated()) return;
+  HWND arrows = scroller->Handle();
+  if (TSkinUpDown::OwnedBy(control, arrows) || SendMessageW(arrows, WM_SKINQUERY, 0, 0) == 1) return;
+  auto* skinner = new TSkinUpDown(control);
+  skinner->dir = 1;
+  skinner->Inithwnd(arrows, fsd, fCanvas, skinform);
+  if (!skinner->Inited) delete skinner;
+}
+
+void TSkinTab31::Unsubclass() {
+  if (scroller && control && scroller->HandleAllocated()) {
+    if (TSkinUpDown* arrows = TSkinUpDown::OwnedBy(control, scroller->Handle())) {
+      arrows->Unsubclass();
+      delete arrows;
+    }
+  }
+  TSkinControl::Unsubclass();
 }
 
 void TSkinTab31::inittab() {
@@ -561,6 +583,7 @@ void TSkinTab31::DrawControl(HDC dc, const RECT& rc) {
   const std::vector<std::wstring> texts = tabs->Tabs();
   const bool arrows = scroller && scroller->HandleAllocated() &&
                       (GetWindowLongPtrW(scroller->Handle(), GWL_STYLE) & WS_VISIBLE);
+  if (arrows) AttachArrows();  // a window the arrows were given after the skinner came
   int x = tabs->StartMargin();
   const int limit = w - tabs->EndMargin();
   for (int i = std::max(0, tabs->FirstIndex()); i < static_cast<int>(texts.size()); ++i) {

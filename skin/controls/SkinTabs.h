@@ -80,12 +80,15 @@ class TSkinTab31 : public TSkinControl {
   bool BeforeProc(TMessage& msg) override;
   void DrawControl(HDC dc, const RECT& rc) override;
   void SkinChange() override;
+  // Lets go of the tab set and of the arrows' skinner it gave them.
+  void Unsubclass() override;
 
   TBitmap tabbmp;                   // the tab image, flipped
   TWinControl* scroller = nullptr;  // the tab set's scroll arrows, if it has them
 
  private:
   void inittab();
+  void AttachArrows();
 };
 
 // Page controls that paint themselves: they are given the skin's tab pictures through their

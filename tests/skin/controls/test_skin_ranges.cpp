@@ -13,6 +13,7 @@
 #include "platform/win/RangeCtrls.h"
 #include "platform/win/Spin.h"
 #include "platform/win/Subclass.h"
+#include "platform/win/Tabs.h"
 #include "skin/controls/SkinEdits.h"
 #include "skin/controls/SkinRanges.h"
 #include "skin/controls/SkinTabs.h"
@@ -630,9 +631,12 @@ TEST_F(RangesTest, NothingIsLeftHoweverTheSkinnersAndControlsGo) {
     std::vector<std::wstring> names;
     for (int i = 0; i < 10; ++i) names.push_back(L"方剂 " + std::to_wstring(i));
     tabs->SetTabs(names);
+    auto* tab_set = make(new TTabSet(f), 220, 130, 120, 24);
+    tab_set->SetTabs(names);
     const std::pair<TWinControl*, TSkinnerKind> all[] = {
         {track, TSkinnerKind::TrackBar}, {upright, TSkinnerKind::TrackBar}, {updown, TSkinnerKind::UpDown},
-        {bar, TSkinnerKind::Progress},   {spin, TSkinnerKind::Edit},         {tabs, TSkinnerKind::Tab}};
+        {bar, TSkinnerKind::Progress},   {spin, TSkinnerKind::Edit},         {tabs, TSkinnerKind::Tab},
+        {tab_set, TSkinnerKind::Tab31}};
     for (auto [control, kind] : all) MakeControlSkinner(kind, control)->Init(host, data, &host->ControlCanvas(), false);
     RedrawWindow(f->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     Settle(f->Handle());
@@ -640,6 +644,10 @@ TEST_F(RangesTest, NothingIsLeftHoweverTheSkinnersAndControlsGo) {
     HWND arrows = FindWindowExW(tabs->Handle(), nullptr, UPDOWN_CLASSW, nullptr);
     EXPECT_NE(arrows, nullptr) << "ten tabs do not fit in 200";
     EXPECT_EQ(arrows ? SendMessageW(arrows, WM_SKINQUERY, 0, 0) : 0, 1);
+    TWinControl* set_arrows = tab_set->Scroller();
+    const bool shown = set_arrows && set_arrows->HandleAllocated() && IsWindowVisible(set_arrows->Handle());
+    EXPECT_TRUE(shown) << "ten tabs do not fit in 120";
+    EXPECT_EQ(shown ? SendMessageW(set_arrows->Handle(), WM_SKINQUERY, 0, 0) : 0, 1) << "the tab set's arrows";
     std::vector<TWinControl*> controls;
     for (auto [control, kind] : all) controls.push_back(control);
     return controls;
