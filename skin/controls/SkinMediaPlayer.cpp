@@ -2,9 +2,10 @@
 
 #include <windowsx.h>
 
+#include "platform/core/Classes.h"
 #include "platform/win/Blit.h"
 #include "platform/win/GdiObjects.h"
-#include "platform/core/Classes.h"
+#include "platform/win/WinUtil.h"
 #include "skin/data/SkinTypes.h"
 #include "skin/data/WinSkinData.h"
 #include "skin/draw/SkinDraw.h"
@@ -104,6 +105,16 @@ int TWMediaPlayer::ButtonAt(int x) const {
 }
 
 void TWMediaPlayer::Paint() {
+  // The engine's own window: a failure of its paint is dropped, never reported to the user;
+  // the panel then shows what it last showed.
+  try {
+    PaintButtons();
+  } catch (...) {
+    DropCurrentException();
+  }
+}
+
+void TWMediaPlayer::PaintButtons() {
   HDC target = Canvas().Handle();
   if (!target || !skincontrol) return;
   ReadButtons();

@@ -42,6 +42,7 @@ class TWMediaPlayer : public TCustomPanel {
   bool HandleMessage(TMessage& msg) override;
 
  private:
+  void PaintButtons();
   void ReadButtons();
   void DrawButton(HDC dc, const RECT& r, int i);
 };
