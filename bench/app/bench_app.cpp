@@ -14,6 +14,7 @@
 #include "app/Unit1.h"
 #include "skin/data/WinSkinData.h"
 #include "skin/manager/WinSkinDlg.h"
+#include "bench/WaitingForPaint.h"
 #include "platform/core/TextConv.h"
 
 namespace {
@@ -63,22 +64,6 @@ Figures RunOnce(const wchar_t* resource, int searches) {
   return {startup, Median(times)};
 }
 
-BOOL CALLBACK AddIfWaiting(HWND w, LPARAM names_ptr) {
-  if (!GetUpdateRect(w, nullptr, FALSE)) return TRUE;
-  std::string& names = *reinterpret_cast<std::string*>(names_ptr);
-  if (!names.empty()) names += ", ";
-  names += WideToUtf8(GetWndClassName(w));
-  return TRUE;
-}
-
-// The windows of the form (itself included) that wait for a paint, by class name.
-std::string WaitingForPaint(HWND form) {
-  std::string names;
-  AddIfWaiting(form, reinterpret_cast<LPARAM>(&names));
-  EnumChildWindows(form, AddIfWaiting, reinterpret_cast<LPARAM>(&names));
-  return names;
-}
-
 // One step of a thumb drag on the grid's vertical bar, as the platform's tracking loop makes
 // it: the track position moves a few rows, the grid follows it (SB_THUMBTRACK), and the
 // paints that this leaves are done. Beside it, one blit of the grid's size to the grid.
@@ -105,7 +90,7 @@ void DragSteps() {
   };
   auto paint = [&] { RedrawWindow(form, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN); };
   step();
-  const std::string waiting = WaitingForPaint(form);
+  const std::string waiting = bench::WaitingForPaint(form);
   paint();
   const RECT gr = HwndClientRect(grid);
   TBitmap picture(gr.right, gr.bottom, TPixelFormat::pfDevice);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "gallery/GalleryForm.h"
+#include "bench/WaitingForPaint.h"
 #include "platform/core/TextConv.h"
 #include "platform/win/RangeCtrls.h"
 #include "platform/win/WinUtil.h"
@@ -43,22 +44,6 @@ T* FindControl(TWinControl* container, const std::function<bool(T*)>& match) {
 }
 
 // Microseconds per call of run, `calls` calls.
-BOOL CALLBACK AddIfWaiting(HWND w, LPARAM names_ptr) {
-  if (!GetUpdateRect(w, nullptr, FALSE)) return TRUE;
-  std::string& names = *reinterpret_cast<std::string*>(names_ptr);
-  if (!names.empty()) names += ", ";
-  names += WideToUtf8(GetWndClassName(w));
-  return TRUE;
-}
-
-// The windows of the form (itself included) that wait for a paint, by class name.
-std::string WaitingForPaint(HWND form) {
-  std::string names;
-  AddIfWaiting(form, reinterpret_cast<LPARAM>(&names));
-  EnumChildWindows(form, AddIfWaiting, reinterpret_cast<LPARAM>(&names));
-  return names.empty() ? "none" : names;
-}
-
 double Time(const std::function<void()>& run, int calls) {
   const Clock::time_point t0 = Clock::now();
   for (int i = 0; i < calls; ++i) run();
@@ -179,7 +164,7 @@ int main() {
     step();
     if (bar->Position() >= bar->Max()) bar->SetPosition(bar->Min());
     bar->StepIt();
-    waiting = WaitingForPaint(form->Handle());
+    waiting = bench::WaitingForPaint(form->Handle());
     UpdateWindow(bar_wnd);
     settle();
   }
