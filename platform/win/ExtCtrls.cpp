@@ -1,6 +1,9 @@
 #include "platform/win/ExtCtrls.h"
 
 #include <algorithm>
+#include <mutex>
+#include <unordered_map>
+#include <utility>
 
 #include "platform/win/GdiObjects.h"
 #include "platform/win/WinUtil.h"
@@ -135,43 +138,89 @@ QN_CLASS_IMPL(TTimer, TComponent,
                prop::Int("Interval", &TTimer::Interval, &TTimer::SetInterval),
                prop::Event("OnTimer", &TTimer::OnTimer)})
 
+namespace {
+
+// Every timer of a thread ticks through one message-only window of that thread: a window of its
+// own for each timer would cost as much to make as a control. The window goes with the
+// thread's last timer.
+constexpr UINT kForgetTimer = WM_APP + 1;  // a timer freed by another thread (wParam its id)
+
+struct TTimerWindow {
+  HWND wnd = nullptr;
+  int users = 0;
+};
+thread_local TTimerWindow t_timer_window;
+
+// The live timers by id, read by the windows' threads and changed by whichever thread frees one.
+std::mutex g_timers_mutex;
+std::unordered_map<UINT_PTR, TTimer*> g_timers;
+UINT_PTR g_next_timer_id = 1;
+
+TTimer* LiveTimer(UINT_PTR id) {
+  std::lock_guard<std::mutex> lock(g_timers_mutex);
+  auto it = g_timers.find(id);
+  return it == g_timers.end() ? nullptr : it->second;
+}
+
+// One timer fewer on this thread's window; the last one takes the window along.
+void ReleaseTimerWindow(UINT_PTR id) {
+  TTimerWindow& w = t_timer_window;
+  if (!w.wnd) return;
+  KillTimer(w.wnd, id);
+  if (--w.users > 0) return;
+  DestroyWindow(std::exchange(w.wnd, nullptr));
+}
+
+}  // namespace
+
 LRESULT CALLBACK TTimer::TimerWndProc(HWND wnd, UINT msg, WPARAM w, LPARAM l) {
   if (msg == WM_TIMER) {
-    auto* t = reinterpret_cast<TTimer*>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
+    TTimer* t = LiveTimer(w);
     if (t && t->OnTimer) {
       if (t->quiet_) RunQuietly([&] { t->OnTimer(t); });
       else RunGuarded([&] { t->OnTimer(t); });
     }
     return 0;
   }
+  if (msg == kForgetTimer) {
+    ReleaseTimerWindow(w);
+    return 0;
+  }
   return DefWindowProcW(wnd, msg, w, l);
 }
 
 TTimer::TTimer(TComponent* owner) : TComponent(owner) {
-  HINSTANCE inst = GetModuleHandleW(nullptr);
-  WNDCLASSW wc{};
-  if (!GetClassInfoW(inst, L"TPUtilWindow", &wc)) {
-    wc.lpfnWndProc = TimerWndProc;
-    wc.hInstance = inst;
-    wc.lpszClassName = L"TPUtilWindow";
-    RegisterClassW(&wc);
+  TTimerWindow& w = t_timer_window;
+  if (!w.wnd) {
+    HINSTANCE inst = GetModuleHandleW(nullptr);
+    WNDCLASSW wc{};
+    if (!GetClassInfoW(inst, L"TPUtilWindow", &wc)) {
+      wc.lpfnWndProc = TimerWndProc;
+      wc.hInstance = inst;
+      wc.lpszClassName = L"TPUtilWindow";
+      RegisterClassW(&wc);
+    }
+    w.wnd = CreateWindowExW(0, L"TPUtilWindow", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, inst, nullptr);
+    if (!w.wnd) return;  // a timer without a window never ticks
   }
-  // A message-only window: it only takes WM_TIMER, and costs no top-level window.
-  wnd_ = CreateWindowExW(0, L"TPUtilWindow", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, inst, nullptr);
-  SetWindowLongPtrW(wnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  ++w.users;
+  wnd_ = w.wnd;
+  std::lock_guard<std::mutex> lock(g_timers_mutex);
+  id_ = g_next_timer_id++;
+  g_timers[id_] = this;
 }
 
 TTimer::~TTimer() {
   if (!wnd_) return;
-  // The window forgets us first: a timer freed by another thread than the one that made it
-  // cannot destroy its window, and a tick that still arrives must find nothing to call.
-  SetWindowLongPtrW(wnd_, GWLP_USERDATA, 0);
-  if (GetWindowThreadProcessId(wnd_, nullptr) == GetCurrentThreadId()) {
-    KillTimer(wnd_, 1);
-    DestroyWindow(wnd_);
-  } else {
-    PostMessageW(wnd_, WM_CLOSE, 0, 0);  // its own thread destroys it
+  // Forgotten first: a tick that still arrives must find nothing to call.
+  {
+    std::lock_guard<std::mutex> lock(g_timers_mutex);
+    g_timers.erase(id_);
   }
+  // A timer freed by another thread than the one that made it cannot touch that thread's
+  // window: its own thread lets go of it.
+  if (GetWindowThreadProcessId(wnd_, nullptr) == GetCurrentThreadId()) ReleaseTimerWindow(id_);
+  else PostMessageW(wnd_, kForgetTimer, id_, 0);
 }
 
 void TTimer::SetEnabled(bool v) {
@@ -191,8 +240,8 @@ void TTimer::Loaded() {
 
 void TTimer::Update() {
   if (!wnd_) return;
-  KillTimer(wnd_, 1);
-  if (enabled_ && interval_ > 0 && !Loading()) SetTimer(wnd_, 1, static_cast<UINT>(interval_), nullptr);
+  KillTimer(wnd_, id_);
+  if (enabled_ && interval_ > 0 && !Loading()) SetTimer(wnd_, id_, static_cast<UINT>(interval_), nullptr);
 }
 
 // ---- radio groups ----

@@ -102,7 +102,8 @@ class TRadioGroup : public TCustomRadioGroup {
   explicit TRadioGroup(TComponent* owner) : TCustomRadioGroup(owner) {}
 };
 
-// Calls OnTimer every Interval milliseconds while enabled, through a message-only window.
+// Calls OnTimer every Interval milliseconds while enabled, through its thread's message-only
+// window.
 class TTimer : public TComponent {
   QN_CLASS(TTimer)
  public:
@@ -122,7 +123,8 @@ class TTimer : public TComponent {
  private:
   static LRESULT CALLBACK TimerWndProc(HWND, UINT, WPARAM, LPARAM);
   void Update();
-  HWND wnd_ = nullptr;
+  HWND wnd_ = nullptr;  // the thread's timer window, shared
+  UINT_PTR id_ = 0;
   bool enabled_ = true;
   bool quiet_ = false;
   int interval_ = 1000;

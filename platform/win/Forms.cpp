@@ -11,6 +11,12 @@ namespace qn {
 
 TApplication* Application = nullptr;
 
+namespace {
+TFormShowingHandler g_showing_handler = nullptr;
+}  // namespace
+
+void SetFormShowingHandler(TFormShowingHandler handler) { g_showing_handler = handler; }
+
 const TEnumInfo kFormBorderStyleInfo{{"bsNone", "bsSingle", "bsSizeable", "bsDialog", "bsToolWindow", "bsSizeToolWin"}};
 const TEnumInfo kBorderIconsInfo{{"biSystemMenu", "biMinimize", "biMaximize", "biHelp"}};
 const TEnumInfo kPositionInfo{{"poDesigned", "poDefault", "poDefaultPosOnly", "poDefaultSizeOnly",
@@ -341,6 +347,8 @@ void TCustomForm::SetVisible(bool v) {
   if (v) {
     HandleNeeded();
     PlaceWindow();
+    if (g_showing_handler && !IsWindowVisible(handle_) && !(GetWindowLongPtrW(handle_, GWL_STYLE) & WS_CHILD))
+      RunQuietly([&] { g_showing_handler(this); });
     ShowWindow(handle_, SW_SHOWNORMAL);
     if (OnShow) OnShow(this);
   } else if (HandleAllocated()) {

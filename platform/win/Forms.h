@@ -168,6 +168,12 @@ class TForm : public TCustomForm {
   explicit TForm(TComponent* owner) : TCustomForm(owner) {}
 };
 
+// Called when a top-level form is about to appear: its window exists and is placed but is not
+// visible yet. A skinning engine sets it to dress the window before its first frame is seen.
+// One handler for the program; null removes it. A failure inside is dropped.
+using TFormShowingHandler = void (*)(TCustomForm* form);
+void SetFormShowingHandler(TFormShowingHandler handler);
+
 // Seam for message boxes: when set, called instead of showing a box; returns the button.
 using TMessageBoxHook = std::function<int(const std::wstring& text, const std::wstring& caption, UINT flags)>;
 

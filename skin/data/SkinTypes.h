@@ -20,6 +20,7 @@ constexpr UINT WM_SKINBUTTONVISIBLE = 0x3515;  // is the caption button of this 
 constexpr UINT WM_SKINMDIMAXIMIZED = 0x3516;   // redraw the MDI frame (sent to its client)
 constexpr UINT WM_SKINRECREATED = 0x3517;      // a control's window was made again (wParam)
 constexpr UINT WM_SKINMENUPOPUP = 0x3518;      // open the menu-bar popup at a screen point
+constexpr UINT WM_SKINWALK = 0x351A;           // walk the form's controls again (lParam check)
 // A request of the skin manager to a skinner of another thread, carried out on the window's
 // own thread: wParam a TSkinRequest, lParam kSkinMessageCheck.
 constexpr UINT WM_SKINREQUEST = 0x3519;

@@ -131,7 +131,7 @@ void TWinSkinForm::FitWindowToFrame(bool remeasure, bool first_fit) {
   const RECT before = HwndWindowRect(Hwnd);
   SetWindowPos(Hwnd, nullptr, 0, 0, width, height,
                SWP_FRAMECHANGED | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOMOVE | (first_fit ? SWP_NOREDRAW : 0));
-  if (first_fit) RepaintUncovered(before, HwndWindowRect(Hwnd));
+  if (first_fit && IsWindowVisible(Hwnd)) RepaintUncovered(before, HwndWindowRect(Hwnd));
   fitted_ = true;
 }
 
@@ -169,6 +169,7 @@ void TWinSkinForm::OnNcPaint(TMessage& m) {
   // Without the system-menu style the default procedure neither draws nor tracks the native
   // caption buttons.
   SetSysMenuStyle(true);
+  frame_due_ = false;
   m.Result = 0;
   if (!fsd->MenuMsg) return;
   if ((IsMdiChild() && Maximised()) || FormBorder == TSkinFormBorder::sbsNone) {
@@ -187,7 +188,9 @@ void TWinSkinForm::OnNcActivate(TMessage& m) {
     Prev(m);
     if (!*alive) return;
   }
-  if (!(IsMdiChild() && Maximised())) PaintFrame();
+  // A window being shown is activated before its frame's first WM_NCPAINT, which paints the
+  // frame in its new state anyway.
+  if (!(IsMdiChild() && Maximised()) && !frame_due_) PaintFrame();
   m.Result = TRUE;
 }
 

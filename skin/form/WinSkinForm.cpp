@@ -246,6 +246,8 @@ void TWinSkinForm::Activate() {
   // The client area is laid out afresh inside the skinned frame, whatever fitting did.
   if (!done && sMainMenu) Refresh();
   if (timer) timer->SetEnabled(true);
+  // A window skinned before it first shows is painted by its showing.
+  if (!IsWindowVisible(Hwnd)) return;
   // Fitting validated the frame while it could not be painted yet, and kept the client
   // area's old bits (the native background, controls before they moved).
   if (sMainMenu) PaintFrame();
@@ -601,6 +603,11 @@ bool TWinSkinForm::Stage1(TMessage& m) {
       Activate();
       m.Result = 0;
       return true;
+    case WM_SKINWALK:
+      if (m.LParam != kSkinMessageCheck) return false;
+      m.Result = 0;
+      if (Skinstate == 1 && FForm) Quietly([&] { InitControls(FForm); });
+      return true;
     case WM_SKINRECREATED:
       if (!ReplaceScrollSkinner(reinterpret_cast<HWND>(m.WParam))) Quietly([&] { ReskinRecreated(); });
       m.Result = 0;
@@ -700,6 +707,11 @@ void TWinSkinForm::Stage3(TMessage& m) {
       return;
     case WM_NCCALCSIZE: OnNcCalcSize(m); return;
     case WM_NCHITTEST: OnNcHitTest(m); return;
+    case WM_SHOWWINDOW:
+      // Shown by ShowWindow: the showing paints the whole frame, whatever comes before it.
+      if (m.WParam && m.LParam == 0) frame_due_ = true;
+      Prev(m);
+      return;
     case WM_NCPAINT: OnNcPaint(m); return;
     case WM_NCACTIVATE: OnNcActivate(m); return;
     case WM_NCMOUSEMOVE:

@@ -79,6 +79,9 @@ TSkinManage* CreateSkinManager() {
     g_manager = new TSkinManage(false);
     SetSkinHost(g_manager);
     SetCallbackErrorHandler(ReportEngineError);
+    SetFormShowingHandler([](TCustomForm* form) {
+      if (g_manager && !g_hooks_off) g_manager->AddShowingForm(form);
+    });
   }
   return g_manager;
 }
@@ -87,6 +90,7 @@ void FreeSkinManager() {
   TSkinManage* m = std::exchange(g_manager, nullptr);
   SetSkinHost(nullptr);
   SetCallbackErrorHandler(nullptr);
+  SetFormShowingHandler(nullptr);
   delete m;
 }
 
@@ -308,32 +312,56 @@ class TForeignAdmission {
 }  // namespace
 
 bool TSkinManage::AddForm(HWND wnd, bool child_forms) {
-  if (!active || !wnd || !shared_) return false;
-  if (!OwnThread(wnd)) return false;  // a window is subclassed by its own thread only
+  if (!Admit(wnd, child_forms)) return false;
+  PostMessageW(wnd, WM_SKINSTART, 0, 1000);
+  return true;
+}
+
+// A form about to appear is dressed while it is still hidden: it then shows at its skinned
+// size and shape from its first frame. Admitted at its activation instead, it would appear in
+// the native frame and be resized, reshaped and painted again a moment later.
+void TSkinManage::AddShowingForm(TCustomForm* form) {
+  if (!active || !form || !form->HandleAllocated()) return;
+  const HWND wnd = form->Handle();
+  if (IsWindowVisible(wnd) || (GetWindowLongPtrW(wnd, GWL_STYLE) & WS_CHILD)) return;
+  // Another thread's windows are skinned only where the program asked for its hook.
+  const DWORD me = GetCurrentThreadId();
+  if (me != gui_thread_ && !ThreadHooked(me)) return;
+  TWinSkinForm* sf = Admit(wnd, false);
+  if (!sf) return;
+  auto alive = sf->Alive();
+  SendMessageW(wnd, WM_SKINSTART, 0, 1000);
+  // Controls the program makes while the form is being shown are found by a second walk.
+  if (*alive) PostMessageW(wnd, WM_SKINWALK, 0, kSkinMessageCheck);
+}
+
+TWinSkinForm* TSkinManage::Admit(HWND wnd, bool child_forms) {
+  if (!active || !wnd || !shared_) return nullptr;
+  if (!OwnThread(wnd)) return nullptr;  // a window is subclassed by its own thread only
   TForeignAdmission admitting(&shared_->mutex, &shared_->foreign_admissions, GetCurrentThreadId() != gui_thread_,
                               state);
-  if (admitting.Refused()) return false;
+  if (admitting.Refused()) return nullptr;
   PurgeForms();
-  if (SendMessageW(wnd, WM_SKINQUERY, 0, 0) == 1) return false;
-  if (FindForm(wnd)) return false;
+  if (SendMessageW(wnd, WM_SKINQUERY, 0, 0) == 1) return nullptr;
+  if (FindForm(wnd)) return nullptr;
   TCustomForm* form = FindFormObject(wnd);
   const std::wstring cls = GetWndClassName(wnd);
   const LONG_PTR style = GetWindowLongPtrW(wnd, GWL_STYLE);
   const LONG_PTR ex = GetWindowLongPtrW(wnd, GWL_EXSTYLE);
   if (!child_forms && (style & WS_CHILD) && !(ex & WS_EX_MDICHILD) &&
       LowerAscii(GetWndClassName(GetParent(wnd))) == L"mdiclient")
-    return false;
+    return nullptr;
   if (!form && reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(wnd, GWLP_HINSTANCE)) != ProgramInstance() &&
       cls != L"#32770")
-    return false;
+    return nullptr;
   RECT r = HwndWindowRect(wnd);
-  if ((r.right == r.left || r.bottom == r.top) && !(ex & WS_EX_MDICHILD)) return false;
-  if (form && form->Tag() == 99) return false;
+  if ((r.right == r.left || r.bottom == r.top) && !(ex & WS_EX_MDICHILD)) return nullptr;
+  if (form && form->Tag() == 99) return nullptr;
   if (Contains(cls, L"TcxPopupEditPopupWindow") || Contains(cls, L"TTERenderWindow") || cls == L"TApplication")
-    return false;
-  if (!CanSkinWindow(wnd, cls)) return false;
+    return nullptr;
+  if (!CanSkinWindow(wnd, cls)) return nullptr;
   TSkinData* data = SelectSkinData(wnd, cls);
-  if (!data || data->Empty()) return false;
+  if (!data || data->Empty()) return nullptr;
 
   auto* sf = new TWinSkinForm(form, this);  // a form owns its skinner; the list owns the others'
   sf->Hwnd = wnd;
@@ -351,19 +379,18 @@ bool TSkinManage::AddForm(HWND wnd, bool child_forms) {
     DropCurrentException();
     failed = true;
   }
-  if (!*alive) return false;
+  if (!*alive) return nullptr;
   // A skinner that did not get hold of its window, listed, would block every later try.
   if (failed || !sf->Subclassed()) {
     if (sf->Subclassed()) sf->UnSubclass();
     delete sf;
-    return false;
+    return nullptr;
   }
   {
     TLock lock(shared_->mutex);
     shared_->flist.push_back(sf);
   }
-  PostMessageW(wnd, WM_SKINSTART, 0, 1000);
-  return true;
+  return sf;
 }
 
 TSkinData* TSkinManage::SelectSkinData(HWND wnd, const std::wstring& class_name) {

@@ -71,6 +71,9 @@ class TSkinManage final : public TSkinHost, public TFormHost {
 
   // Admits a window of the calling thread: true when a form skinner was attached.
   bool AddForm(HWND wnd) { return AddForm(wnd, skinchildform); }
+  // A top-level form about to appear (the class library's showing handler): admitted and
+  // skinned at once, while it is hidden.
+  void AddShowingForm(TCustomForm* form);
   // A destroyed window of another thread: its skinner, if it has a form object, goes.
   bool DeleteForm(HWND wnd);
   // A form skinner that goes by itself leaves the list (it is not freed here).
@@ -142,6 +145,9 @@ class TSkinManage final : public TSkinHost, public TFormHost {
   bool CanSkinWindow(HWND wnd, const std::wstring& class_name);
   TCustomForm* FindFormObject(HWND wnd);
   void AddVisibleForm(TCustomForm* form);
+  // The admission tests and the skinner's attachment, without its start: the skinner, listed,
+  // or null.
+  TWinSkinForm* Admit(HWND wnd, bool child_forms);
   void PurgeForms();
   void UnskinAll();
   void RemoveForm(TWinSkinForm* form);

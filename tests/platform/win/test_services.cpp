@@ -529,6 +529,45 @@ TEST_F(SubclassTest, InstallRefusesWhatItCannotBind) {
   EXPECT_FALSE(sub.Install(plain.Get(), pass)) << "bound already";
 }
 
+// ---- timers ----
+
+int TimerWindows() {
+  int n = 0;
+  for (HWND w = nullptr; (w = FindWindowExW(HWND_MESSAGE, w, L"TPUtilWindow", nullptr)) != nullptr;) ++n;
+  return n;
+}
+
+// The timers of a thread tick through one window, each for itself. One freed by another thread
+// never ticks again, and the window goes with the thread's last timer.
+TEST_F(ServicesTest, TimersOfAThreadShareOneWindowAndTickEachForItself) {
+  const int windows = TimerWindows();
+  int ticks[2] = {0, 0};
+  auto count = [](void* n, TObject*) { ++*static_cast<int*>(n); };
+  auto first = std::make_unique<TTimer>(nullptr);
+  auto second = std::make_unique<TTimer>(nullptr);
+  first->OnTimer = TNotifyEvent(&ticks[0], count);
+  second->OnTimer = TNotifyEvent(&ticks[1], count);
+  first->SetInterval(1);
+  second->SetInterval(1);
+  EXPECT_LE(TimerWindows(), windows + 1);
+  ASSERT_TRUE(Pump([&] { return ticks[0] >= 2 && ticks[1] >= 2; }));
+
+  second->SetEnabled(false);
+  const int stopped = ticks[1];
+  ASSERT_TRUE(Pump([&] { return ticks[0] >= stopped + 5; }));
+  EXPECT_EQ(ticks[1], stopped) << "a disabled timer ticked";
+
+  second->SetEnabled(true);
+  std::thread([&] { second.reset(); }).join();
+  const int freed = ticks[1], now = ticks[0];
+  ASSERT_TRUE(Pump([&] { return ticks[0] >= now + 5; }));
+  EXPECT_EQ(ticks[1], freed) << "a timer freed by another thread ticked";
+
+  first.reset();
+  Application->ProcessMessages();
+  EXPECT_EQ(TimerWindows(), windows) << "the timers' window outlived them";
+}
+
 // ---- errors in callbacks ----
 
 // The user hears of errors in the application's own handlers only. Library and engine callbacks

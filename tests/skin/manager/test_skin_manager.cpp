@@ -75,6 +75,23 @@ HWND MakePlain(const wchar_t* cls, DWORD style = WS_OVERLAPPEDWINDOW, int w = 20
   return CreateWindowExW(0, cls, L"plain", style, 10, 10, w, h, nullptr, nullptr, inst, nullptr);
 }
 
+// The parts of the title bar that are not the border images: caption buttons and text.
+std::vector<RECT> ButtonsAndTitle(TWinSkinForm* f) {
+  std::vector<RECT> places{f->FTitleRect};
+  for (const auto& b : f->SysBtn) places.push_back(b->bounds);
+  return places;
+}
+
+// Paints the window's frame black, then asks for it again: what the skinner paints shows.
+void RepaintFrameFromBlack(HWND wnd) {
+  {
+    TWindowDC dc(wnd, true);
+    const RECT r = test::WindowRect0(wnd);
+    PatBlt(dc.Get(), 0, 0, r.right, r.bottom, BLACKNESS);
+  }
+  RedrawWindow(wnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+}
+
 class SkinManagerTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -149,6 +166,53 @@ TEST_F(SkinManagerTest, TheFirstActivationStartsTheManagerAndSkinsTheWindow) {
   EXPECT_EQ(SendMessageW(main->Handle(), WM_SKINQUERY, 0, 0), 1);
   EXPECT_FALSE(m->AddForm(main->Handle()));
   EXPECT_EQ(m->Forms().size(), 1u);
+}
+
+// A form is dressed before it first appears: when it is shown it already has its skinned size
+// and shape, so its native frame is never seen. A control its OnShow makes is skinned as well.
+TEST_F(SkinManagerTest, AFormAppearsInItsSkinnedFrame) {
+  struct TAtShowing {
+    TMainForm* form;
+    TSkinManage* m;
+    TWndMethod old;
+    bool seen = false, skinned = false, shaped = false;
+    RECT rect{};
+    void Proc(TMessage& msg) {
+      if (msg.Msg == WM_SHOWWINDOW && msg.WParam && !seen) {
+        seen = true;
+        const HWND wnd = form->Handle();
+        TWinSkinForm* f = m->FindForm(wnd);
+        skinned = f && f->Skinstate == 1;
+        rect = HwndWindowRect(wnd);
+        HRGN shape = CreateRectRgn(0, 0, 0, 0);
+        shaped = GetWindowRgn(wnd, shape) != ERROR;
+        DeleteObject(shape);
+      }
+      old(msg);
+    }
+  } at{main, m, main->WindowProc};
+  main->WindowProc = TWndMethod::Bind<&TAtShowing::Proc>(&at);
+  TButton* made = nullptr;
+  main->OnShow = TNotifyEvent(&made, [](void* out, TObject* sender) {
+    auto* button = new TButton(static_cast<TComponent*>(sender));
+    button->SetParent(static_cast<TWinControl*>(sender));
+    *static_cast<TButton**>(out) = button;
+  });
+  TWinSkinForm* f = ShowMain();
+  main->WindowProc = at.old;
+  ASSERT_NE(f, nullptr);
+  ASSERT_TRUE(at.seen);
+  EXPECT_TRUE(at.skinned) << "shown before it was skinned";
+  EXPECT_TRUE(at.shaped) << "shown before it was shaped";
+  const RECT now = HwndWindowRect(main->Handle());
+  EXPECT_EQ(at.rect.right - at.rect.left, now.right - now.left) << "resized after it was shown";
+  EXPECT_EQ(at.rect.bottom - at.rect.top, now.bottom - now.top) << "resized after it was shown";
+  // The frame its showing painted, as the skin has it.
+  ASSERT_TRUE(Pump([&] { return !GetUpdateRect(main->Handle(), nullptr, FALSE); }));
+  EXPECT_TRUE(FrameMatchesSkin(WindowPixels(main->Handle()), *data->Skin(), f->FWindowActive, f->bw, ButtonsAndTitle(f)));
+  ASSERT_NE(made, nullptr);
+  EXPECT_TRUE(Pump([&] { return SendMessageW(made->Handle(), WM_SKINQUERY, 0, 0) == 1; }))
+      << "a button made by OnShow stays plain";
 }
 
 TEST_F(SkinManagerTest, AdmissionRules) {
@@ -349,23 +413,6 @@ TEST_F(SkinManagerTest, FreeingTheManagerUnhooksAndGivesEveryWindowBack) {
 }
 
 // ---- Lifetimes ----
-
-// The parts of the title bar that are not the border images: caption buttons and text.
-std::vector<RECT> ButtonsAndTitle(TWinSkinForm* f) {
-  std::vector<RECT> places{f->FTitleRect};
-  for (const auto& b : f->SysBtn) places.push_back(b->bounds);
-  return places;
-}
-
-// Paints the window's frame black, then asks for it again: what the skinner paints shows.
-void RepaintFrameFromBlack(HWND wnd) {
-  {
-    TWindowDC dc(wnd, true);
-    const RECT r = test::WindowRect0(wnd);
-    PatBlt(dc.Get(), 0, 0, r.right, r.bottom, BLACKNESS);
-  }
-  RedrawWindow(wnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
-}
 
 TEST_F(SkinManagerTest, FreeingTheSkinDataFirstLetsEveryWindowGoBeforeItGoes) {
   ShowMain();
