@@ -301,6 +301,7 @@ bool TWinSkinForm::IsFormPopupMenu(HMENU popup) const {
 }
 
 void TWinSkinForm::OnInitMenuPopup(HMENU popup) {
+  item_width_cap_ = 0;  // the screen may have changed since the last popup
   // Entries the program put in as a bar popup opens are drawn like the others; the form's
   // popup menus are drawn so while they are open.
   if (!popup) return;
@@ -478,8 +479,11 @@ bool TWinSkinForm::OnMeasureItem(TMessage& m) {
   // Measured on a memory DC of the screen's format: no window DC is taken for each item.
   if (menu_scratch_.Empty()) menu_scratch_.SetSize(1, 1);
   if (!menu_scratch_.DC()) return false;
+  // No wider than the screen, with the room the menu adds (check-mark column, borders). The
+  // screen's width is read once a popup, not for each item: the system may ask the display.
+  if (item_width_cap_ <= 0) item_width_cap_ = GetSystemMetrics(SM_CXSCREEN) - 64;
   TMenuItemPainter painter(*skin_, MenuFont());
-  const SIZE size = painter.Measure(menu_scratch_.DC(), look);
+  const SIZE size = painter.Measure(menu_scratch_.DC(), look, item_width_cap_);
   mis->itemWidth = static_cast<UINT>(size.cx);
   mis->itemHeight = static_cast<UINT>(size.cy);
   m.Result = TRUE;

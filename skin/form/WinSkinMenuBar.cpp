@@ -289,7 +289,7 @@ int TMenuItemPainter::LeftMargin() const {
   return mi && !mi->Map.Empty() ? std::max(0, int(mi->r.Left)) : 0;
 }
 
-SIZE TMenuItemPainter::Measure(HDC dc, const TMenuItemLook& item) {
+SIZE TMenuItemPainter::Measure(HDC dc, const TMenuItemLook& item, int max_width) {
   if (item.caption == L"-") return SIZE{LeftMargin() + 26, 8};
   TScopedSelect use(dc, font_.Handle());
   TFont bold;
@@ -309,9 +309,7 @@ SIZE TMenuItemPainter::Measure(HDC dc, const TMenuItemLook& item) {
     SkinDrawText(dc, item.shortcut, s, DT_CALCRECT | DT_SINGLELINE);
     width += (s.right - s.left) + 16;
   }
-  // No wider than the screen, with the room the menu adds (check-mark column, borders): a
-  // caption longer than that ends in an ellipsis.
-  width = std::min(width, std::max(LeftMargin() + 26, GetSystemMetrics(SM_CXSCREEN) - 64));
+  width = std::min(width, std::max(LeftMargin() + 26, max_width));
   int glyph = item.images && !item.images->Empty() ? item.images->Height() : 16;
   if (item.list) glyph = std::max(glyph, item.list->Height());
   const int height = std::max(int(t.bottom - t.top) + 4, glyph + 2);

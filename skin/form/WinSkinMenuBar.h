@@ -106,8 +106,8 @@ class TMenuItemPainter {
   // that a popup's items do not each make one; null for one of the painter's own.
   TMenuItemPainter(TSkinObjects& skin, TFont& font, TBitmap* scratch = nullptr)
       : skin_(skin), font_(font), scratch_(scratch) {}
-  // The size an item needs.
-  SIZE Measure(HDC dc, const TMenuItemLook& item);
+  // The size an item needs, no wider than max_width: a longer caption ends in an ellipsis.
+  SIZE Measure(HDC dc, const TMenuItemLook& item, int max_width);
   // The item into r of dc; background: the popup window's skinned background, whose (0, 0)
   // lies at `bg_origin` of dc, or the menu colour when null.
   void Draw(HDC dc, const RECT& r, const TMenuItemLook& item, bool selected, TBitmap* background, POINT bg_origin);
