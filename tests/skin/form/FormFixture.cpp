@@ -103,6 +103,21 @@ Rows WindowPixels(HWND wnd) {
   return Read(dc.Get(), 0, 0, r.right, r.bottom);
 }
 
+std::vector<RECT> ButtonsAndTitle(TWinSkinForm* f) {
+  std::vector<RECT> places{f->FTitleRect};
+  for (const auto& b : f->SysBtn) places.push_back(b->bounds);
+  return places;
+}
+
+void RepaintFrameFromBlack(HWND wnd) {
+  {
+    TWindowDC dc(wnd, true);
+    const RECT r = WindowRect0(wnd);
+    PatBlt(dc.Get(), 0, 0, r.right, r.bottom, BLACKNESS);
+  }
+  RedrawWindow(wnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+}
+
 void SaveShot(HWND wnd, const char* name) {
   const char* folder = std::getenv("QN_FORM_SHOTS");
   if (!folder) return;

@@ -51,6 +51,10 @@ TColor ImagePixel(TBitmap& image, int x, int y);
 // The window's pixels as painted, in window coordinates.
 Rows WindowPixels(HWND wnd);
 RECT WindowRect0(HWND wnd);  // the window rectangle moved to (0, 0)
+// The parts of a skinned title bar that are not the border images: caption buttons and text.
+std::vector<RECT> ButtonsAndTitle(TWinSkinForm* f);
+// Paints the window's frame black, then asks for it again: what the skinner paints shows.
+void RepaintFrameFromBlack(HWND wnd);
 // With QN_FORM_SHOTS naming a folder, the window as painted goes there as <name>.bmp, for
 // looking at what the tests paint.
 void SaveShot(HWND wnd, const char* name);

@@ -33,22 +33,6 @@ LPARAM At(HWND wnd, int x, int y) {
   return MAKELPARAM(r.left + x, r.top + y);
 }
 
-std::vector<RECT> ButtonsAndTitle(TWinSkinForm* f) {
-  std::vector<RECT> places{f->FTitleRect};
-  for (const auto& b : f->SysBtn) places.push_back(b->bounds);
-  return places;
-}
-
-// Paints the window's frame black, then asks for it again: what the skinner paints shows.
-void RepaintFrameFromBlack(HWND wnd) {
-  {
-    TWindowDC dc(wnd, true);
-    const RECT r = WindowRect0(wnd);
-    PatBlt(dc.Get(), 0, 0, r.right, r.bottom, BLACKNESS);
-  }
-  RedrawWindow(wnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
-}
-
 class FormLifetimeTest : public FormTest {
  protected:
   void SetUp() override {

@@ -19,7 +19,9 @@
 namespace qn {
 namespace {
 
+using test::ButtonsAndTitle;
 using test::FrameMatchesSkin;
+using test::RepaintFrameFromBlack;
 using test::WindowPixels;
 
 std::vector<uint8_t> ReadFile(const std::string& path) {
@@ -73,23 +75,6 @@ HWND MakePlain(const wchar_t* cls, DWORD style = WS_OVERLAPPEDWINDOW, int w = 20
     ::RegisterClassW(&wc);
   }
   return CreateWindowExW(0, cls, L"plain", style, 10, 10, w, h, nullptr, nullptr, inst, nullptr);
-}
-
-// The parts of the title bar that are not the border images: caption buttons and text.
-std::vector<RECT> ButtonsAndTitle(TWinSkinForm* f) {
-  std::vector<RECT> places{f->FTitleRect};
-  for (const auto& b : f->SysBtn) places.push_back(b->bounds);
-  return places;
-}
-
-// Paints the window's frame black, then asks for it again: what the skinner paints shows.
-void RepaintFrameFromBlack(HWND wnd) {
-  {
-    TWindowDC dc(wnd, true);
-    const RECT r = test::WindowRect0(wnd);
-    PatBlt(dc.Get(), 0, 0, r.right, r.bottom, BLACKNESS);
-  }
-  RedrawWindow(wnd, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
 class SkinManagerTest : public ::testing::Test {
