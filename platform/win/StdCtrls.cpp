@@ -100,6 +100,8 @@ QN_CLASS_IMPL(TEdit, TCustomEdit)
 
 TCustomEdit::TCustomEdit(TComponent* owner) : TWinControl(owner) {
   SetBounds(0, 0, 121, 21);
+  // An edit keeps the window colour inside any parent.
+  SetParentColor(false);
   SetColor(clWindow);
   SetTabStop(true);
 }

@@ -192,6 +192,27 @@ TEST_F(ControlsTest, WindowProcCanBeReplacedAndTheOldOneCalled) {
   EXPECT_EQ(edit->Text(), L"changed");
 }
 
+// Edits and memos keep the window colour inside a parent of another colour, whether read from
+// a form or made in code, and paint their background in it.
+TEST_F(ControlsTest, EditsKeepTheWindowColourInsideAnyParent) {
+  auto* made = new TEdit(form);
+  made->SetParent(form);
+  const TWinControl* edits[] = {form->Find<TEdit>("Edit1"), form->Find<TMemo>("Memo1"), made};
+  for (const TWinControl* e : edits) {
+    SCOPED_TRACE(e->Name());
+    EXPECT_EQ(e->Color(), clWindow);
+    EXPECT_FALSE(e->ParentColor());
+  }
+  form->SetColor(clBtnFace);
+  HDC dc = GetDC(made->Handle());
+  const HBRUSH brush = reinterpret_cast<HBRUSH>(
+      SendMessageW(form->Handle(), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(made->Handle())));
+  LOGBRUSH lb{};
+  ASSERT_NE(GetObjectW(brush, sizeof lb, &lb), 0);
+  EXPECT_EQ(lb.lbColor, GetSysColor(COLOR_WINDOW));
+  ReleaseDC(made->Handle(), dc);
+}
+
 // The control atom is a global atom, which outlives the process: the program lets go of it at
 // its end, and it goes once the last window carrying it has gone.
 TEST(ControlAtomTest, GoesWhenTheProgramIsDoneAndItsLastWindowIsGone) {
