@@ -417,7 +417,7 @@ class TWinSkinForm : public TComponent, public TSkinControlHost {
   DWORD dwstyle = 0;
   bool had_sysmenu_ = false;  // the window had WS_SYSMENU when attached
   bool fitted_ = false;       // the window was resized to the skinned frame
-  int item_width_cap_ = 0;     // the widest a menu item may be, read as a popup opens
+  int item_width_cap_ = 0;    // the widest a menu item may be, read as a popup opens
   bool frame_due_ = false;    // shown, and the showing's WM_NCPAINT has not painted the frame yet
   bool native_frame_ = false; // the window's size is still the native frame's: so is its client area
   TBitmap IconBmp;

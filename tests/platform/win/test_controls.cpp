@@ -193,7 +193,7 @@ TEST_F(ControlsTest, WindowProcCanBeReplacedAndTheOldOneCalled) {
 }
 
 // Edits and memos keep the window colour inside a parent of another colour, whether read from
-// a form or made in code, and paint their background in it.
+// a form or made in code, and their parent hands the system a brush of it for them.
 TEST_F(ControlsTest, EditsKeepTheWindowColourInsideAnyParent) {
   auto* made = new TEdit(form);
   made->SetParent(form);
