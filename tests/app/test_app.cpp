@@ -427,7 +427,9 @@ TEST(DeletionRuleTest, OnlyADirectoryLinkIsRemovedAsADirectory) {
     FakeFs::attrs = c.attrs;
     DeleteDataFile(L"C:\\windows\\_.dll", fs);
     EXPECT_EQ(FakeFs::calls, c.calls) << std::hex << c.attrs;
-    if (!c.delete_ok && c.calls.size() == 2) EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    if (!c.delete_ok && c.calls.size() == 2) {
+      EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    }
   }
 }
 

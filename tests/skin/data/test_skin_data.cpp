@@ -171,7 +171,9 @@ TEST_F(SkinDataTest, DamagedOrEmptyStoredSkinsLeaveTheComponentEmptyAndInactive)
     EXPECT_TRUE(d->Empty());
     EXPECT_FALSE(d->Active());
     ASSERT_EQ(boxes.size(), c.messages) << c.stored.substr(0, 40);
-    if (c.messages) EXPECT_EQ(boxes[0], L"This is Older Skin File\rPlease update to new version !");
+    if (c.messages) {
+      EXPECT_EQ(boxes[0], L"This is Older Skin File\rPlease update to new version !");
+    }
     form->Free();
   }
 }

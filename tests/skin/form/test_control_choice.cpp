@@ -470,7 +470,9 @@ TEST_F(ControlChoiceTest, WindowClassTable) {
     const TSkinnerChoice choice = ChooseForWindow(w, ctx);
     EXPECT_EQ(choice.rule, c.row ? kWindowRule + c.row : 0);
     EXPECT_STREQ(SkinnerClassName(choice.kind), SkinnerClassName(c.kind));
-    if (c.kind != K::None) EXPECT_EQ(choice.init, I::Hwnd);
+    if (c.kind != K::None) {
+      EXPECT_EQ(choice.init, I::Hwnd);
+    }
     EXPECT_EQ(choice.walk, c.walk);
   }
   for (HWND w : made) DestroyWindow(w);

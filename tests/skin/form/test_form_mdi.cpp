@@ -149,8 +149,11 @@ TEST_F(FormTest, AMaximisedMdiChildsButtonsSitInTheSkinnedMenuLine) {
     left_end = std::min(left_end, static_cast<int>(b->bounds.left));
   }
   // The bar's own buttons stay clear of them.
-  for (const auto& m : frame->MenuBar()->Buttons)
-    if (m->visible && !m->caption.empty()) EXPECT_LE(m->bounds.right, left_end);
+  for (const auto& m : frame->MenuBar()->Buttons) {
+    if (m->visible && !m->caption.empty()) {
+      EXPECT_LE(m->bounds.right, left_end);
+    }
+  }
   SaveShot(mdi.frame, "mdi-maximised");
 
   press(MenuLineButton(frame, 8));
