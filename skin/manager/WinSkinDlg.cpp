@@ -323,7 +323,6 @@ bool TSkinManage::AddForm(HWND wnd, bool child_forms) {
 void TSkinManage::AddShowingForm(TCustomForm* form) {
   if (!active || !form || !form->HandleAllocated()) return;
   const HWND wnd = form->Handle();
-  if (IsWindowVisible(wnd) || (GetWindowLongPtrW(wnd, GWL_STYLE) & WS_CHILD)) return;
   // Another thread's windows are skinned only where the program asked for its hook.
   const DWORD me = GetCurrentThreadId();
   if (me != gui_thread_ && !ThreadHooked(me)) return;

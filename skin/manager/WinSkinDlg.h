@@ -71,8 +71,8 @@ class TSkinManage final : public TSkinHost, public TFormHost {
 
   // Admits a window of the calling thread: true when a form skinner was attached.
   bool AddForm(HWND wnd) { return AddForm(wnd, skinchildform); }
-  // A top-level form about to appear (the class library's showing handler): admitted and
-  // skinned at once, while it is hidden.
+  // A top-level form about to appear, still hidden (the class library's showing handler, which
+  // is called for no other): admitted and skinned at once.
   void AddShowingForm(TCustomForm* form);
   // A destroyed window of another thread: its skinner, if it has a form object, goes.
   bool DeleteForm(HWND wnd);
